@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "core/song.h"
+#include "core/timing.h"
+
+namespace zema::cli {
+
+// Reads a whole file ("-" = standard input) as bytes. On failure prints a
+// one-line message to standard error and returns nothing.
+[[nodiscard]] std::optional<std::string> readInput(const std::string& path);
+
+// Timing options shared by the subcommands that compile MML.
+struct TimingOptions {
+    int timebase = 96;
+    std::string signature = "4/4";
+};
+void addTimingOptions(CLI::App& command, TimingOptions& options);
+// Parses the options into a context; prints a message and returns nothing when
+// the signature is not N/D.
+[[nodiscard]] std::optional<TimingContext> timingFrom(const TimingOptions& options);
+
+// Each subcommand registers itself here; its callback stores the process exit
+// status in `exitCode`.
+void addEventsCommand(CLI::App& app, int& exitCode);
+void addCountCommand(CLI::App& app, int& exitCode);
+// optimize, spell, migrate, mmla and rank.
+void addWriterCommands(CLI::App& app, int& exitCode);
+void addInfoCommand(CLI::App& app, int& exitCode);
+void addConvertCommand(CLI::App& app, int& exitCode);
+void addInstrumentsCommand(CLI::App& app, int& exitCode);
+
+// Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
+// it; prints the open-failure message and returns false when it cannot.
+[[nodiscard]] bool loadSongDocument(const std::string& path, const TimingContext& defaults, Song& song);
+
+}  // namespace zema::cli

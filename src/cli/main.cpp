@@ -1,0 +1,21 @@
+// zema-cli: every capability of the ZEMA libraries, scriptable from a shell.
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_common.h"
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"ZEMA command-line tool: compile, count, convert and inspect Mabinogi MML", "zema-cli"};
+    app.require_subcommand(1);
+    int exitCode = 0;
+
+    zema::cli::addEventsCommand(app, exitCode);
+    zema::cli::addCountCommand(app, exitCode);
+    zema::cli::addWriterCommands(app, exitCode);
+    zema::cli::addInfoCommand(app, exitCode);
+    zema::cli::addConvertCommand(app, exitCode);
+    zema::cli::addInstrumentsCommand(app, exitCode);
+
+    CLI11_PARSE(app, argc, argv);
+    return exitCode;
+}

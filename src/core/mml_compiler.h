@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/timing.h"
+#include "core/track_event.h"
+
+namespace zema {
+
+// Compiles one track's MML text into its events and states.
+//
+// The basic dialect is the game's own; a text starting with
+// "//#using_extension" is read in the extended dialect (program, controls,
+// pitch bend, SysEx, channel directive). The compiler never fails: whatever it
+// cannot use is skipped and takes no time. Text ends at its end or at the first
+// NUL character. A timebase below 1 is read as 1.
+//
+// keepTies: every `&` becomes a Tie event and tied notes stay apart (writer and
+// migration); otherwise tied notes of one pitch are joined into one Note.
+// stateToEvents (basic dialect only): volume and length states go into the
+// event list instead of the state list.
+void compileTrack(const TimingContext& context, std::u16string_view text, EventList& eventList,
+                  StateList& stateList, int32_t startTick, bool keepTies, bool stateToEvents);
+
+// The number of characters the game counts for this text (TrackEnd's value).
+[[nodiscard]] int32_t characterCount(std::u16string_view text);
+
+// True when the text selects the extended dialect.
+[[nodiscard]] bool isExtendedDialect(std::u16string_view text);
+
+}  // namespace zema
