@@ -12,7 +12,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DZEMA_WERROR=ON
 endif
 
-DEMO := resources/demo/melody.txt resources/demo/chord1.txt resources/demo/chord2.txt
+DEMO := resources/demo/demo.mml
 
 .PHONY: all deps configure build test run bench sanitize fuzz clean
 

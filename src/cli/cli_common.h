@@ -33,6 +33,8 @@ void addWriterCommands(CLI::App& app, int& exitCode);
 void addInfoCommand(CLI::App& app, int& exitCode);
 void addConvertCommand(CLI::App& app, int& exitCode);
 void addInstrumentsCommand(CLI::App& app, int& exitCode);
+// import-smf and export-smf.
+void addSmfCommands(CLI::App& app, int& exitCode);
 
 // Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
 // it; prints the open-failure message and returns false when it cannot.

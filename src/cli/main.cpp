@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     zema::cli::addInfoCommand(app, exitCode);
     zema::cli::addConvertCommand(app, exitCode);
     zema::cli::addInstrumentsCommand(app, exitCode);
+    zema::cli::addSmfCommands(app, exitCode);
 
     CLI11_PARSE(app, argc, argv);
     return exitCode;

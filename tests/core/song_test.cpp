@@ -215,3 +215,34 @@ TEST(Merge, AnyMergeOrderGivesTheSortedList)
 
 }  // namespace
 }  // namespace zema
+
+namespace zema {
+namespace {
+
+// Rebuilding the whole song gives what merging each track in turn gives.
+TEST(Recompile, WholeSongEqualsTrackByTrackMerging)
+{
+    auto song = songOf({{4, u"c4 d8 e8 t90 f2"}, {0, u"r8 c8 c4 c2"}, {9, u"//#using_extension\n@3 c&c y7,90"},
+                        {2, u"l16 o5 cdefgab"}});
+    song->tracks[0].group = 1;
+    song->tracks[4].group = 1;
+    TrackEvent marker;
+    marker.kind = K::MarkerEntry;
+    marker.tick = 96;
+    song->markers = {marker, marker};
+    song->markers[1].tick = 200;
+    song->tracks[2].startMarker = 2;
+    recompileAll(*song);
+
+    SongEventList expected;
+    for (int i : {0, 2, 4, 9}) mergeTrack(expected, i, song->tracks[static_cast<size_t>(i)].events,
+                                          song->tracks[static_cast<size_t>(i)].group);
+    markOverlaps(expected, song->tracks[0].group);
+    mergeTrack(expected, kMarkerTrackIndex, song->markers, 0);
+    EXPECT_EQ(song->events, expected);
+    EXPECT_EQ(std::count_if(expected.begin(), expected.end(), [](const auto& e) { return e.kind == K::Overlap; }),
+              1);
+}
+
+}  // namespace
+}  // namespace zema

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zema {
+
+// Whole-file reading and crash-safe replacement for the binary files the MIDI
+// import and export handle.
+
+// The file's bytes, or nothing when it cannot be opened or read.
+[[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& path);
+
+// Writes `bytes` into a temporary file in the target's folder, flushes it and
+// renames it over `path`. On any failure the temporary file is removed, the
+// old file stays as it was and the result is false.
+[[nodiscard]] bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace zema

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "document/read_result.h"
+
+namespace zema {
+
+// Readable failure messages for the document records.
+inline void PrintTo(const TrackSlot& slot, std::ostream* out)
+{
+    *out << "{used " << slot.used << ", name \"" << std::string(slot.name.begin(), slot.name.end())
+         << "\", instrument " << slot.instrument << ", volume " << slot.volume << ", panpot " << slot.panpot
+         << ", channel " << slot.channel << ", reserved " << slot.reserved << ", marker " << slot.marker << ", group "
+         << int{slot.group} << ", options " << int{slot.option1} << "/" << int{slot.option2} << ", text length "
+         << slot.text.size() << "}";
+}
+
+}  // namespace zema
+
+namespace zema::test {
+
+inline std::string readBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A fresh folder under the system temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zema-doc-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A document using most of what a snapshot can hold.
+inline ReadResult sampleDocument()
+{
+    ReadResult doc;
+    doc.title = u"星の歌 \"test\"";
+    doc.source = u"作者";
+    doc.memo = u"line 1\r\nline\t2 \\ end";
+    doc.timing = {120, 3, 8};
+    const int used[] = {4, 0, 9, 2};
+    for (int slot : used) {
+        TrackSlot& s = doc.slots[slot];
+        s.used = true;
+        s.name = u"トラック" + std::u16string(1, static_cast<char16_t>(u'A' + slot));
+        s.instrument = 7 + slot;
+        s.volume = 90 + slot;
+        s.panpot = 10 * slot;
+        s.channel = slot;
+        s.marker = slot == 2 ? 2 : 0;
+        s.group = static_cast<uint8_t>(slot == 9 ? 0 : 1);
+        s.option1 = slot == 9 ? 1 : 0;
+        s.option2 = static_cast<uint8_t>(slot);
+        s.text = u"t120l8cdef\r\n//comment\r\ngab>c\r\n";
+    }
+    doc.trackOrder = {4, 0, 9, 2, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    doc.trackOrderPresent = true;
+    doc.markers = {{96, 0x2828E0, u"A"}, {384, 0xFF00, u"サビ"}};
+    doc.groups = {{u"グローバルグループ"}, {u"メロ"}};
+    return doc;
+}
+
+}  // namespace zema::test

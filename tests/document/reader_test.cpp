@@ -1,0 +1,201 @@
+// Reading `.mml` documents and pasted MML@ text.
+#include <gtest/gtest.h>
+
+#include "document/mml_atmark_reader.h"
+#include "document/mml_file_reader.h"
+#include "document/text_encoding.h"
+
+namespace zema {
+namespace {
+
+ReadResult readDocument(std::u16string_view text, const TimingContext& defaults = {})
+{
+    CMMLFileReader reader(defaults);
+    EXPECT_TRUE(reader.LoadText(text));
+    return reader.result();
+}
+
+TEST(FileReader, SettingsKeysAnyCaseAndTrimmed)
+{
+    const ReadResult doc = readDocument(
+        u"[Settings]\r\nTITLE　= 曲名 \r\n source=src\r\nMemo=a\\nb\\tc\\\\d\\qe\r\nTimeBase=480\r\n"
+        u"TimeSignatureNN=6\r\ntimesignaturedd=8\r\n[Channel1]\r\ncde\r\n");
+    EXPECT_EQ(doc.title, u"曲名");
+    EXPECT_EQ(doc.source, u"src");
+    EXPECT_EQ(doc.memo, u"a\nb\tc\\dqe");
+    EXPECT_EQ(doc.timing, (TimingContext{480, 6, 8}));
+}
+
+TEST(FileReader, InvalidTimingFallsBack)
+{
+    const TimingContext defaults{48, 3, 4};
+    // A timebase outside 32..960 gives the caller's defaults for all three.
+    EXPECT_EQ(readDocument(u"[Settings]\r\nTimeBase=20\r\nTimeSignatureNN=2\r\n", defaults).timing, defaults);
+    // A bad denominator resets only the signature.
+    EXPECT_EQ(readDocument(u"[Settings]\r\nTimeBase=96\r\nTimeSignatureNN=2\r\nTimeSignatureDD=3\r\n", defaults).timing,
+              (TimingContext{96, 4, 4}));
+    EXPECT_EQ(readDocument(u"[Settings]\r\nTimeSignatureNN=17\r\nTimeSignatureDD=4\r\n", defaults).timing,
+              (TimingContext{48, 4, 4}));
+}
+
+TEST(FileReader, ChannelSectionsFillTheirSlots)
+{
+    const ReadResult doc = readDocument(u"ignored\r\n[Channel3]\r\nabc\r\n\r\ndef");
+    for (int i = 0; i < kTrackCount; ++i) EXPECT_EQ(doc.slots[i].used, i == 2) << i;
+    EXPECT_EQ(doc.slots[2].text, u"abc\r\n\r\ndef");
+    EXPECT_FALSE(doc.trackOrderPresent);
+}
+
+TEST(FileReader, HeaderRules)
+{
+    // Text around the brackets is ignored; an unknown bracketed name is text;
+    // "[]x]" needs its ']' from the second character after '[' on.
+    const ReadResult doc =
+        readDocument(u"x[channel1]y\r\na[note]b\r\n[]\r\n[Channel17]\r\n[ChannelProperty1]\r\nName=n\r\n");
+    EXPECT_EQ(doc.slots[0].text, u"a[note]b\r\n[]\r\n[Channel17]\r\n");
+    EXPECT_EQ(doc.slots[0].name, u"n");
+}
+
+TEST(FileReader, ForeignExtensionSectionIsNotTrackText)
+{
+    const ReadResult doc = readDocument(
+        u"[Channel1]\r\ncde\r\n[3MLE EXTENSION]\r\n/* comment */\r\nc=1\r\nd=AAAA\r\n[Channel2]\r\nfg\r\n");
+    EXPECT_EQ(doc.slots[0].text, u"cde\r\n");
+    EXPECT_EQ(doc.slots[1].text, u"fg\r\n");
+}
+
+TEST(FileReader, MabiMmlPrefixesAndInstrumentMapping)
+{
+    const ReadResult doc = readDocument(
+        u"[Settings]\r\nInstrument1=130\r\nInstrument2=134\r\nInstrument3=135\r\nInstrument4=-1\r\n"
+        u"Instrument5=127\r\nInstrument17=3\r\nVolume1=127\r\nVolume2=128\r\nPanpot1=0\r\nPanpot2=200\r\n"
+        u"TrackName3=名前\r\n[Channel1]\r\nc\r\n");
+    EXPECT_EQ(doc.slots[0].instrument, 2);
+    EXPECT_EQ(doc.slots[1].instrument, 4);
+    EXPECT_EQ(doc.slots[2].instrument, 0);
+    EXPECT_EQ(doc.slots[3].instrument, 0);
+    EXPECT_EQ(doc.slots[4].instrument, 127);
+    EXPECT_EQ(doc.slots[0].volume, 127);
+    EXPECT_EQ(doc.slots[1].volume, 100);
+    EXPECT_EQ(doc.slots[0].panpot, 0);
+    EXPECT_EQ(doc.slots[1].panpot, 64);
+    EXPECT_EQ(doc.slots[2].name, u"名前");
+}
+
+TEST(FileReader, EnsemblePlayer)
+{
+    const ReadResult doc = readDocument(
+        u"[Settings]\r\nEnsemblePlayer1=Alice,,129, 1 ,2,　17\r\nEnsemblePlayer2=Bob,1,5,6\r\n"
+        u"EnsemblePlayer3=,x,1,7,8,9\r\n[Channel1]\r\nc\r\n");
+    EXPECT_EQ(doc.slots[0].name, u"Alice");
+    EXPECT_EQ(doc.slots[0].instrument, 1);
+    EXPECT_EQ(doc.slots[1].name, u"Alice");
+    // Fewer than five fields set nothing; empty fields do not count, so a
+    // leading empty field shifts the rest.
+    EXPECT_EQ(doc.slots[4].name, u"");
+    EXPECT_EQ(doc.slots[6].name, u"x");
+    EXPECT_EQ(doc.slots[6].instrument, 1);
+}
+
+TEST(FileReader, ChannelPropertiesAndMarkers)
+{
+    const ReadResult doc = readDocument(
+        u"[ChannelProperty2]\r\nName=ベース\r\nPatch=131\r\nVolume=50\r\nPanpot=128\r\nMarker=2\r\n"
+        u"[Marker]\r\nentry=96,ff00,サビ 前\r\nentry=-5,0x1A,\r\nentry=x\r\n[Channel2]\r\nc\r\n");
+    EXPECT_EQ(doc.slots[1].name, u"ベース");
+    EXPECT_EQ(doc.slots[1].instrument, 5);
+    EXPECT_EQ(doc.slots[1].volume, 50);
+    EXPECT_EQ(doc.slots[1].panpot, 64);
+    EXPECT_EQ(doc.slots[1].marker, 2);
+    ASSERT_EQ(doc.markers.size(), 2u);
+    EXPECT_EQ(doc.markers[0], (DocumentMarker{96, 0xFF00, u"サビ"}));
+    EXPECT_EQ(doc.markers[1], (DocumentMarker{-5, 0x1A, u""}));
+}
+
+TEST(FileReader, NothingReadIsFailure)
+{
+    CMMLFileReader reader;
+    EXPECT_FALSE(reader.LoadText(u""));
+    EXPECT_FALSE(reader.LoadText(u"just text\r\n[Unknown]\r\nkey=value\r\n"));
+    EXPECT_FALSE(reader.LoadText(u"[Channel1]\r\n\r\n[Marker]\r\nentry=1,2,x\r\n"));
+    EXPECT_TRUE(reader.LoadText(u"[Settings]\r\nfoo=bar\r\n"));
+    EXPECT_FALSE(reader.LoadFile("/nonexistent/folder/file.mml"));
+}
+
+TEST(FileReader, EncodingDetection)
+{
+    const std::u16string text = u"[Settings]\r\nTitle=日本語 한국어\r\n";
+    const std::string utf8 = "[Settings]\r\nTitle=\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4\r\n";
+    CMMLFileReader reader;
+    // UTF-8 without a byte-order mark or Encoding key is recognised by validity.
+    ASSERT_TRUE(reader.LoadBytes(utf8));
+    EXPECT_EQ(reader.result().title, u"日本語 한국어");
+    ASSERT_TRUE(reader.LoadBytes("\xEF\xBB\xBF" + utf8));
+    EXPECT_EQ(reader.result().title, u"日本語 한국어");
+
+    std::string le = "\xFF\xFE";
+    std::string be = "\xFE\xFF";
+    for (char16_t c : text) {
+        le += static_cast<char>(c & 0xFF), le += static_cast<char>(c >> 8);
+        be += static_cast<char>(c >> 8), be += static_cast<char>(c & 0xFF);
+    }
+    ASSERT_TRUE(reader.LoadBytes(le));
+    EXPECT_EQ(reader.result().title, u"日本語 한국어");
+    ASSERT_TRUE(reader.LoadBytes(be));
+    EXPECT_EQ(reader.result().title, u"日本語 한국어");
+
+    // Shift_JIS bytes, with and without the Encoding key.
+    const std::string sjis = "[Settings]\r\nTitle=\x93\xFA\x96\x7B\r\n";
+    ASSERT_TRUE(reader.LoadBytes(sjis));
+    EXPECT_EQ(reader.result().title, u"日本");
+    ASSERT_TRUE(reader.LoadBytes("[Settings]\r\nEncoding=shift_jis\r\nTitle=\x93\xFA\x96\x7B\r\n"));
+    EXPECT_EQ(reader.result().title, u"日本");
+    EXPECT_EQ(reader.result().encoding, u"shift_jis");
+    // The Encoding key wins over detection.
+    ASSERT_TRUE(reader.LoadBytes("[Settings]\r\nEncoding=UTF-8\r\nTitle=\xE6\x97\xA5\r\n"));
+    EXPECT_EQ(reader.result().title, u"日");
+    // Undecodable bytes become U+FFFD instead of failing the load.
+    ASSERT_TRUE(reader.LoadBytes("[Settings]\r\nTitle=a\x81\r\n"));
+    EXPECT_EQ(reader.result().title.substr(0, 1), u"a");
+}
+
+TEST(AtmarkReader, GroupsJoinPerSlot)
+{
+    CMMLAtmarkReader reader({48, 3, 4});
+    ASSERT_TRUE(reader.LoadText(u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;"));
+    const ReadResult& doc = reader.result();
+    EXPECT_EQ(doc.slots[0].text, u"aa\r\n//Next MML@ group fund.\r\ndd");
+    EXPECT_EQ(doc.slots[1].text, u"bb\r\n//Next MML@ group fund.\r\nee");
+    EXPECT_EQ(doc.slots[2].text, u"cc\r\n//Next MML@ group fund.\r\nff");
+    EXPECT_FALSE(doc.slots[3].used);
+    EXPECT_EQ(doc.slots[15].name, u"Track16");
+    EXPECT_EQ(doc.timing, (TimingContext{48, 3, 4}));
+}
+
+TEST(AtmarkReader, EmptyFieldsTakeNoSlot)
+{
+    CMMLAtmarkReader reader;
+    ASSERT_TRUE(reader.LoadText(u"MML@,mel,,chord2"));  // no ';': runs to the end
+    EXPECT_EQ(reader.result().slots[0].text, u"mel");
+    EXPECT_EQ(reader.result().slots[1].text, u"chord2");
+    EXPECT_FALSE(reader.result().slots[2].used);
+
+    // An empty group adds no separator; a field that is only line breaks ends the group.
+    ASSERT_TRUE(reader.LoadText(u"MML@;MML@a,\r\n,b;MML@c;"));
+    EXPECT_EQ(reader.result().slots[0].text, u"a\r\n//Next MML@ group fund.\r\nc");
+    EXPECT_FALSE(reader.result().slots[1].used);
+
+    EXPECT_FALSE(reader.LoadText(u"no game text here"));
+}
+
+TEST(AtmarkReader, AtMostSixteenFields)
+{
+    std::u16string text = u"MML@";
+    for (int i = 0; i < 20; ++i) text += u"c,";
+    CMMLAtmarkReader reader;
+    ASSERT_TRUE(reader.LoadText(text));
+    for (const TrackSlot& slot : reader.result().slots) EXPECT_EQ(slot.text, u"c");
+}
+
+}  // namespace
+}  // namespace zema
