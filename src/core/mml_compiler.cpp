@@ -308,7 +308,6 @@ private:
         char16_t letter = 0;        // lower case
         int accidental = 0;
         char16_t accidentalChar = 0;  // as written, 0 when none
-        bool hasDigits = false;
         int64_t number = 0;
         bool dot = false;
         Position start;
@@ -336,58 +335,40 @@ private:
         }
     }
 
+    // Accidentals, then the number, then a dot. Blanks, line feeds and
+    // comments may stand anywhere in between, even between digits.
     void readBasicArguments(BasicCommand& cmd)
     {
-        // Accidentals and blanks before the number.
+        bool inNumber = false;
         while (!atEnd()) {
             const char16_t c = peek();
-            if (c == u'+' || c == u'#' || c == u'-') {
-                cmd.accidental = c == u'-' ? -1 : 1;
-                cmd.accidentalChar = c;
+            if (isBasicBlank(c)) {
                 ++pos_;
-                ++count_;
-                cmd.end = here();
-            } else if (isBasicBlank(c)) {
-                ++pos_;
-            } else if (c == u'\n') {
+                continue;
+            }
+            if (c == u'\n') {
                 newLine();
-            } else if (c == u'/' && (peek(1) == u'/' || peek(1) == u'*')) {
+                continue;
+            }
+            if (c == u'/' && (peek(1) == u'/' || peek(1) == u'*')) {
                 skipComment();
-            } else if (c == u'.') {
+                continue;
+            }
+            const bool accidental = c == u'+' || c == u'#' || c == u'-';
+            if ((accidental && inNumber) || (!accidental && !isDigit(c) && c != u'.')) return;
+            ++pos_;
+            ++count_;
+            cmd.end = here();
+            if (c == u'.') {
                 cmd.dot = true;
-                ++pos_;
-                ++count_;
-                cmd.end = here();
-                return;
-            } else if (isDigit(c)) {
-                break;
-            } else {
                 return;
             }
-        }
-        // The number: blanks, line feeds and comments may stand between digits.
-        while (!atEnd()) {
-            const char16_t c = peek();
-            if (isDigit(c)) {
-                cmd.hasDigits = true;
-                cmd.number = std::min(cmd.number * 10 + (c - u'0'), kNumberCap);
-                ++pos_;
-                ++count_;
-                cmd.end = here();
-            } else if (isBasicBlank(c)) {
-                ++pos_;
-            } else if (c == u'\n') {
-                newLine();
-            } else if (c == u'/' && (peek(1) == u'/' || peek(1) == u'*')) {
-                skipComment();
-            } else if (c == u'.') {
-                cmd.dot = true;
-                ++pos_;
-                ++count_;
-                cmd.end = here();
-                return;
+            if (accidental) {
+                cmd.accidental = c == u'-' ? -1 : 1;
+                cmd.accidentalChar = c;
             } else {
-                return;
+                inNumber = true;
+                cmd.number = std::min(cmd.number * 10 + (c - u'0'), kNumberCap);
             }
         }
     }

@@ -1,0 +1,169 @@
+// `optimize`, `spell`, `migrate`, `mmla` and `rank`: the MML writer, the
+// 32-to-96 migration and the clipboard export from the shell.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_common.h"
+#include "core/clipboard_export.h"
+#include "core/migration.h"
+#include "core/mml_compiler.h"
+#include "core/mml_writer.h"
+#include "core/tick_spelling.h"
+#include "core/unicode.h"
+
+namespace zema::cli {
+
+namespace {
+
+void printLine(std::ostream& stream, std::u16string_view text)
+{
+    stream << utf16ToUtf8(text);
+    if (text.empty() || text.back() != u'\n') stream << '\n';
+}
+
+struct OptimizeOptions {
+    TimingOptions timing;
+    int mode = 0;
+    int option = 0;
+    std::string file;
+    CLI::Option* modeOption = nullptr;
+    CLI::Option* optionOption = nullptr;
+};
+
+int runOptimize(const OptimizeOptions& options)
+{
+    const bool hasMode = options.modeOption->count() > 0;
+    const bool hasOption = options.optionOption->count() > 0;
+    if (hasMode != hasOption) {
+        std::cerr << "zema-cli optimize: give both --mode and --option, or neither\n";
+        return 1;
+    }
+    const auto timing = timingFrom(options.timing);
+    if (!timing) return 1;
+    const auto bytes = readInput(options.file);
+    if (!bytes) return 1;
+    const std::u16string text = utf8ToUtf16(*bytes);
+    if (hasMode) {
+        std::u16string out;
+        (void)rewriteTrack(*timing, text, options.mode, options.option, out);
+        printLine(std::cout, out);
+        return 0;
+    }
+    const OptimizedPart best = optimizePart(*timing, text);
+    printLine(std::cout, best.text);
+    printLine(std::cerr, methodLetter(best.candidate));
+    return 0;
+}
+
+struct MmlaOptions {
+    TimingOptions timing;
+    bool optimize = false;
+    bool sort = false;
+    bool board = false;
+    std::string title;
+    std::string source;
+    std::vector<std::string> files;
+};
+
+std::u16string partName(const std::string& path)
+{
+    if (path == "-") return u"stdin";
+    return utf8ToUtf16(std::filesystem::path(path).stem().string());
+}
+
+int runMmla(const MmlaOptions& options)
+{
+    if (options.files.empty() || options.files.size() > 3) {
+        std::cerr << "zema-cli mmla: give one to three track files (melody, chord 1, chord 2)\n";
+        return 1;
+    }
+    const auto timing = timingFrom(options.timing);
+    if (!timing) return 1;
+    std::vector<ClipSource> sources;
+    for (size_t k = 0; k < options.files.size(); ++k) {
+        const auto bytes = readInput(options.files[k]);
+        if (!bytes) return 1;
+        ClipSource source;
+        source.trackIndex = static_cast<int32_t>(k);
+        source.name = partName(options.files[k]);
+        source.text = utf8ToUtf16(*bytes);
+        source.sourceCount = characterCount(source.text);
+        sources.push_back(std::move(source));
+    }
+    ClipOptions clip;
+    clip.format = options.board ? ClipFormat::Board : ClipFormat::Game;
+    clip.sortByLength = options.sort;
+    clip.optimize = options.optimize;
+    clip.title = utf8ToUtf16(options.title);
+    clip.source = utf8ToUtf16(options.source);
+    const ClipExport result = composeClipboard(*timing, sources, clip);
+    if (result.text.empty()) {
+        std::cerr << "zema-cli mmla: every part is empty; nothing to write\n";
+        return 1;
+    }
+    printLine(std::cout, result.text);
+    printLine(std::cerr, resultMessage(result, clip.format, clip.optimize));
+    return 0;
+}
+
+}  // namespace
+
+void addWriterCommands(CLI::App& app, int& exitCode)
+{
+    auto optimize = std::make_shared<OptimizeOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "optimize", "Rewrite a track to its shortest MML (best of five ways, letter on standard error)");
+    addTimingOptions(*cmd, optimize->timing);
+    optimize->modeOption = cmd->add_option("--mode", optimize->mode, "writer mode")->check(CLI::Range(0, 1));
+    optimize->optionOption = cmd->add_option("--option", optimize->option, "writer option")->check(CLI::Range(-1, 1));
+    cmd->add_option("file", optimize->file, "track text (UTF-8), - for standard input")->required();
+    cmd->callback([optimize, &exitCode] { exitCode = runOptimize(*optimize); });
+
+    auto spell = std::make_shared<std::pair<int, std::string>>(0, "c");
+    cmd = app.add_subcommand("spell", "Spell a length in ticks at 96 ticks per quarter as tied MML lengths");
+    cmd->add_option("ticks", spell->first, "length in ticks")->required()->check(CLI::NonNegativeNumber);
+    cmd->add_option("note", spell->second, "note text: c, c+, ... or r (default c)");
+    cmd->callback([spell, &exitCode] {
+        std::u16string out;
+        spellTicks(utf8ToUtf16(spell->second), spell->first, out);
+        printLine(std::cout, out);
+        exitCode = 0;
+    });
+
+    auto migrate = std::make_shared<std::string>();
+    cmd = app.add_subcommand("migrate", "Rewrite a track made at 32 ticks per quarter for 96");
+    cmd->add_option("file", *migrate, "track text (UTF-8), - for standard input")->required();
+    cmd->callback([migrate, &exitCode] {
+        const auto bytes = readInput(*migrate);
+        if (!bytes) {
+            exitCode = 1;
+            return;
+        }
+        std::u16string out;
+        migrateTrack(utf8ToUtf16(*bytes), out);
+        std::cout << utf16ToUtf8(out);
+        exitCode = 0;
+    });
+
+    auto mmla = std::make_shared<MmlaOptions>();
+    cmd = app.add_subcommand("mmla", "Compose the game's MML@ text of up to three tracks, with the required rank");
+    addTimingOptions(*cmd, mmla->timing);
+    cmd->add_flag("--optimize", mmla->optimize, "write each part as the shortest of the five ways");
+    cmd->add_flag("--sort", mmla->sort, "longest part first");
+    cmd->add_flag("--board", mmla->board, "bulletin-board template instead of one line");
+    cmd->add_option("--title", mmla->title, "song title (board header)");
+    cmd->add_option("--source", mmla->source, "song source (board header)");
+    cmd->add_option("files", mmla->files, "melody, chord 1 and chord 2 track texts (UTF-8)")->required();
+    cmd->callback([mmla, &exitCode] { exitCode = runMmla(*mmla); });
+
+    auto counts = std::make_shared<std::vector<int>>();
+    cmd = app.add_subcommand("rank", "Name the composition rank needed for three character counts");
+    cmd->add_option("counts", *counts, "melody, chord 1 and chord 2 character counts")->required()->expected(3);
+    cmd->callback([counts, &exitCode] {
+        printLine(std::cout, rankName(rankOf({(*counts)[0], (*counts)[1], (*counts)[2]})));
+        exitCode = 0;
+    });
+}
+
+}  // namespace zema::cli

@@ -1,0 +1,270 @@
+#include "core/clipboard_export.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+#include <variant>
+
+#include "core/mml_writer.h"
+#include "core/strings.h"
+
+namespace zema {
+
+const std::array<CompositionRank, kRankCount> compositionRanks = {{
+    {u"", {200, 100, 0}},
+    {u"F", {400, 200, 100}},
+    {u"E", {500, 200, 100}},
+    {u"D", {600, 250, 150}},
+    {u"C", {650, 250, 200}},
+    {u"B", {700, 300, 200}},
+    {u"A", {750, 300, 200}},
+    {u"9", {800, 350, 200}},
+    {u"8", {850, 400, 200}},
+    {u"7", {900, 400, 200}},
+    {u"6", {950, 450, 200}},
+    {u"5", {1000, 500, 250}},
+    {u"4", {1050, 550, 300}},
+    {u"3", {1100, 600, 350}},
+    {u"2", {1150, 700, 400}},
+    {u"1", {1200, 800, 500}},
+}};
+
+int rankOf(const std::array<int32_t, 3>& counts)
+{
+    int result = 0;
+    for (size_t part = 0; part < counts.size(); ++part) {
+        int found = kNoRank;
+        for (int r = 0; r < kRankCount; ++r) {
+            if (counts[part] <= compositionRanks[static_cast<size_t>(r)].limits[part]) {
+                found = r;
+                break;
+            }
+        }
+        if (found == kNoRank) return kNoRank;
+        result = std::max(result, found);
+    }
+    return result;
+}
+
+std::u16string rankName(int rank)
+{
+    if (rank == 0) return loadString("IDS_CB_EX_RANK_PRACTICE");
+    if (rank < 0 || rank >= kRankCount) return loadString("IDS_CB_EX_RANK_IMPOSSIBLE");
+    return std::u16string(compositionRanks[static_cast<size_t>(rank)].name);
+}
+
+namespace {
+
+bool isCountedCommand(char16_t c)
+{
+    switch (c) {
+    case u'#': case u'&': case u'+': case u'-': case u'.': case u'<': case u'>':
+        return true;
+    default:
+        break;
+    }
+    if (c >= u'0' && c <= u'9') return true;
+    const char16_t lower = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    return (lower >= u'a' && lower <= u'h') || lower == u'l' || lower == u'n' || lower == u'o' || lower == u'r' ||
+           lower == u't' || lower == u'v';
+}
+
+}  // namespace
+
+std::u16string stripToCommands(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const char16_t c = text[i];
+        if (c == u'/' && i + 1 < text.size() && text[i + 1] == u'/') {
+            const size_t end = text.find(u'\n', i + 2);
+            i = end == std::u16string_view::npos ? text.size() : end;
+            continue;
+        }
+        if (c == u'/' && i + 1 < text.size() && text[i + 1] == u'*') {
+            const size_t end = text.find(u"*/", i + 2);
+            i = end == std::u16string_view::npos ? text.size() : end + 2;
+            continue;
+        }
+        if (isCountedCommand(c)) out.push_back((c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c);
+        ++i;
+    }
+    return out;
+}
+
+std::u16string_view methodLetter(int candidate)
+{
+    static constexpr std::array<std::u16string_view, kCandidateCount> kLetters = {u"A", u"C", u"B", u"D", u"X"};
+    if (candidate < 0 || candidate >= kCandidateCount) return kLetters[0];
+    return kLetters[static_cast<size_t>(candidate)];
+}
+
+OptimizedPart optimizePart(const TimingContext& context, std::u16string_view text)
+{
+    // Writer settings (mode, option) of candidates 0..3.
+    static constexpr std::array<std::pair<int, int>, 4> kSettings = {{{0, 0}, {1, -1}, {1, 0}, {1, 1}}};
+    std::array<std::u16string, kCandidateCount> outputs;
+    std::array<std::exception_ptr, kCandidateCount> failures;
+    {
+        std::array<std::jthread, kCandidateCount> jobs;
+        for (size_t k = 0; k < kCandidateCount; ++k) {
+            jobs[k] = std::jthread([&, k] {
+                try {
+                    if (k == kStripCandidate) outputs[k] = stripToCommands(text);
+                    else (void)rewriteTrack(context, text, kSettings[k].first, kSettings[k].second, outputs[k]);
+                } catch (...) {
+                    failures[k] = std::current_exception();
+                }
+            });
+        }
+    }  // the jthreads join here
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+    size_t best = 0;
+    for (size_t k = 1; k < kCandidateCount; ++k) {
+        if (outputs[k].size() <= outputs[best].size()) best = k;
+    }
+    return {std::move(outputs[best]), static_cast<int>(best)};
+}
+
+namespace {
+
+using FormatArgument = std::variant<int32_t, std::u16string_view>;
+
+// printf-style formatting of a translated text: %d, %Nd (right-aligned in N
+// columns), %s and %%.
+std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments)
+{
+    std::u16string out;
+    auto next = arguments.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != u'%' || i + 1 >= format.size()) {
+            out.push_back(format[i]);
+            continue;
+        }
+        size_t j = i + 1;
+        size_t width = 0;
+        while (j < format.size() && format[j] >= u'0' && format[j] <= u'9') width = width * 10 + (format[j++] - u'0');
+        if (j >= format.size()) {
+            out.append(format.substr(i));
+            break;
+        }
+        std::u16string piece;
+        if (format[j] == u'%') {
+            piece = u"%";
+        } else if ((format[j] == u'd' || format[j] == u's') && next != arguments.end()) {
+            if (const auto* number = std::get_if<int32_t>(&*next)) {
+                const std::string digits = std::to_string(*number);
+                piece.assign(digits.begin(), digits.end());
+            } else {
+                piece = std::u16string(std::get<std::u16string_view>(*next));
+            }
+            ++next;
+        } else {
+            piece = std::u16string(format.substr(i, j - i + 1));
+        }
+        if (piece.size() < width) out.append(width - piece.size(), u' ');
+        out.append(piece);
+        i = j;
+    }
+    return out;
+}
+
+std::array<int32_t, 3> outputCounts(const std::array<ExportPart, 3>& parts)
+{
+    return {parts[0].outputCount, parts[1].outputCount, parts[2].outputCount};
+}
+
+}  // namespace
+
+ClipExport composeClipboard(const TimingContext& context, const std::vector<ClipSource>& sources,
+                            const ClipOptions& options)
+{
+    ClipExport result;
+    const size_t count = std::min<size_t>(sources.size(), 3);
+    struct Composed {
+        ExportPart part;
+        std::u16string text;
+    };
+    std::vector<Composed> composed;
+    for (size_t k = 0; k < count; ++k) {
+        const ClipSource& source = sources[k];
+        Composed c{{source.trackIndex, source.sourceCount, 0, source.name}, {}};
+        if (options.optimize) {
+            OptimizedPart best = optimizePart(context, source.text);
+            c.text = std::move(best.text);
+            result.methods[k] = best.candidate;
+        } else {
+            c.text = stripToCommands(source.text);
+        }
+        c.part.outputCount = static_cast<int32_t>(c.text.size());
+        composed.push_back(std::move(c));
+    }
+    if (options.sortByLength) {
+        std::stable_sort(composed.begin(), composed.end(), [](const Composed& a, const Composed& b) {
+            return a.part.outputCount > b.part.outputCount;
+        });
+    }
+    for (size_t k = 0; k < composed.size(); ++k) result.parts[k] = composed[k].part;
+    result.rank = rankOf(outputCounts(result.parts));
+
+    const bool allEmpty = std::all_of(composed.begin(), composed.end(), [](const Composed& c) { return c.text.empty(); });
+    if (composed.empty() || allEmpty) return result;
+
+    const bool board = options.format == ClipFormat::Board;
+    std::u16string text = board ? boardHeader(options.title, options.source, result.rank, outputCounts(result.parts))
+                                : std::u16string();
+    text.append(board ? u"MML@\r\n" : u"MML@");
+    for (size_t k = 0; k < composed.size(); ++k) {
+        text.append(composed[k].text);
+        const bool last = k + 1 == composed.size();
+        if (board) text.append(last ? u"\r\n;\r\n" : u"\r\n,\r\n");
+        else text.append(last ? u";" : u",");
+    }
+    result.text = std::move(text);
+    return result;
+}
+
+std::u16string boardHeader(std::u16string_view title, std::u16string_view source, int rank,
+                           const std::array<int32_t, 3>& counts)
+{
+    std::u16string out = loadString("IDS_CB_EX_BOARD_TITLE") + u" " + std::u16string(title) + u"\r\n";
+    out += loadString("IDS_CB_EX_BOARD_SOURCE") + u" " + std::u16string(source) + u"\r\n";
+    out += loadString("IDS_CB_EX_BOARD_RANK") + u" " + rankName(rank) +
+           formatText(u" (%d/%d/%d)\r\n", {counts[0], counts[1], counts[2]});
+    out += u"\r\n";
+    return out;
+}
+
+std::u16string requiredRankLine(int rank) { return loadString("IDS_CB_EX_REQUIRED_RANK") + u" : " + rankName(rank); }
+
+std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize)
+{
+    std::u16string out =
+        loadString(format == ClipFormat::Board ? "IDS_CB_EX_MSG_SHITARABA" : "IDS_CB_EX_MSG_MABINOGI") + u"\n\n";
+    if (optimize) {
+        out += loadString("IDS_CB_EX_METHOD") + u" : ";
+        for (int method : result.methods) out += methodLetter(method);
+        out += u"\n\n";
+    }
+    static constexpr std::array<const char*, 3> kPlain = {"IDS_CB_EX_LINE_MELODY", "IDS_CB_EX_LINE_CHORD1",
+                                                          "IDS_CB_EX_LINE_CHORD2"};
+    static constexpr std::array<const char*, 3> kOptimized = {
+        "IDS_CB_EX_LINE_MELODY_OPT", "IDS_CB_EX_LINE_CHORD1_OPT", "IDS_CB_EX_LINE_CHORD2_OPT"};
+    for (size_t k = 0; k < result.parts.size(); ++k) {
+        const ExportPart& part = result.parts[k];
+        if (optimize) {
+            out += formatText(loadString(kOptimized[k]), {part.sourceCount, part.outputCount, part.name});
+        } else {
+            out += formatText(loadString(kPlain[k]), {part.sourceCount, part.name});
+        }
+        out += u"\n";
+    }
+    out += u"\n" + requiredRankLine(result.rank);
+    return out;
+}
+
+}  // namespace zema

@@ -1,0 +1,161 @@
+// Composition ranks, the stripped text, the best of five and the MML@ text.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "core/clipboard_export.h"
+#include "core/mml_compiler.h"
+#include "core/unicode.h"
+
+namespace zema {
+namespace {
+
+TEST(Rank, LowestRankHoldingAllThreeParts)
+{
+    EXPECT_EQ(rankOf({820, 300, 0}), 8);
+    EXPECT_EQ(rankName(8), u"8");
+    EXPECT_EQ(rankOf({0, 0, 0}), 0);
+    EXPECT_EQ(rankName(0), u"練習");
+    EXPECT_EQ(rankOf({0, 0, 1}), 1);
+    EXPECT_EQ(rankName(1), u"F");
+    EXPECT_EQ(rankOf({1200, 800, 500}), 15);
+    EXPECT_EQ(rankName(15), u"1");
+    for (const std::array<int32_t, 3> counts : {std::array<int32_t, 3>{1201, 0, 0}, {0, 801, 0}, {0, 0, 501}}) {
+        EXPECT_EQ(rankOf(counts), kNoRank);
+    }
+    EXPECT_EQ(rankName(kNoRank), u"作曲不可能");
+    EXPECT_EQ(rankOf({200, 101, 0}), 1) << "chord 1 over its practice limit";
+}
+
+TEST(StripToCommands, KeepsCountedCharactersInLowerCase)
+{
+    EXPECT_EQ(stripToCommands(u"T120 L8 C+D#E- // comment\r\nr4. /* block */ o5<>& v15 n60 xyz@"),
+              u"t120l8c+d#e-r4.o5<>&v15n60");
+    EXPECT_EQ(stripToCommands(u"c /* never closed d e"), u"c");
+    EXPECT_EQ(stripToCommands(u"c / d"), u"cd");
+    EXPECT_EQ(stripToCommands(u"ＣＤ　c\n"), u"c");
+}
+
+TEST(OptimizePart, ShortestCandidateWinsAndTiesGoToTheHigherOne)
+{
+    const OptimizedPart rewritten = optimizePart({}, u"c8 c8 c8 c8 c8 c8 r4 r8");
+    EXPECT_EQ(rewritten.text, u"l8ccccccr4.");
+    EXPECT_NE(rewritten.candidate, kStripCandidate);
+    // Nothing to gain: the stripped text is as short and wins the tie.
+    const OptimizedPart stripped = optimizePart({}, u"c d e");
+    EXPECT_EQ(stripped.text, u"cde");
+    EXPECT_EQ(stripped.candidate, kStripCandidate);
+    EXPECT_EQ(methodLetter(stripped.candidate), u"X");
+    EXPECT_EQ(methodLetter(0), u"A");
+    EXPECT_EQ(methodLetter(1), u"C");
+    EXPECT_EQ(methodLetter(2), u"B");
+    EXPECT_EQ(methodLetter(3), u"D");
+}
+
+std::vector<ClipSource> sources(std::initializer_list<std::u16string_view> texts)
+{
+    std::vector<ClipSource> out;
+    int32_t index = 0;
+    for (std::u16string_view text : texts) {
+        out.push_back({index, u"track" + std::u16string(1, static_cast<char16_t>(u'0' + index)), std::u16string(text),
+                       characterCount(text)});
+        ++index;
+    }
+    return out;
+}
+
+TEST(ComposeClipboard, GameFormWithAndWithoutSorting)
+{
+    const auto parts = sources({u"c d", u"c d e f g", u"r"});
+    ClipOptions options;
+    ClipExport result = composeClipboard({}, parts, options);
+    EXPECT_EQ(result.text, u"MML@cd,cdefg,r;");
+    EXPECT_EQ(result.rank, 1);
+    options.sortByLength = true;
+    result = composeClipboard({}, parts, options);
+    EXPECT_EQ(result.text, u"MML@cdefg,cd,r;");
+    EXPECT_EQ(result.parts[0].name, u"track1");
+    EXPECT_EQ(result.parts[0].outputCount, 5);
+    // Equal lengths keep their order.
+    EXPECT_EQ(composeClipboard({}, sources({u"c", u"d", u"ee"}), options).text, u"MML@ee,c,d;");
+    EXPECT_EQ(composeClipboard({}, sources({u"c"}), options).text, u"MML@c;");
+}
+
+TEST(ComposeClipboard, NothingIsWrittenForEmptyParts)
+{
+    EXPECT_TRUE(composeClipboard({}, sources({u"", u"// only a comment"}), {}).text.empty());
+    EXPECT_TRUE(composeClipboard({}, {}, {}).text.empty());
+}
+
+TEST(ComposeClipboard, BoardFormAndItsHeader)
+{
+    ClipOptions options;
+    options.format = ClipFormat::Board;
+    options.title = u"曲";
+    options.source = u"作者";
+    const ClipExport result = composeClipboard({}, sources({u"c d e", u"c"}), options);
+    EXPECT_EQ(result.text, u"【曲名】 曲\r\n【出典】 作者\r\n【作曲可能ランク】 練習 (3/1/0)\r\n\r\n"
+                           u"MML@\r\ncde\r\n,\r\nc\r\n;\r\n");
+}
+
+TEST(ComposeClipboard, OptimisedPartsReportTheirMethods)
+{
+    ClipOptions options;
+    options.optimize = true;
+    options.sortByLength = true;
+    const ClipExport result = composeClipboard({}, sources({u"c d", u"c8 c8 c8 c8 c8 c8 c8 c8"}), options);
+    EXPECT_EQ(result.text, u"MML@l8cccccccc,cd;");
+    EXPECT_EQ(result.methods[0], kStripCandidate);
+    EXPECT_NE(result.methods[1], kStripCandidate);
+    EXPECT_EQ(result.methods[2], 0) << "an absent part shows code 0";
+    const std::u16string message = resultMessage(result, ClipFormat::Game, true);
+    const std::u16string expected = u"マビノギ(MML@)形式で以下のとおりに出力しました。     \u3000\u3000\n\n"
+                                    u"圧縮方法 : X" + std::u16string(methodLetter(result.methods[1])) + u"A\n\n"
+                                    u"Melody  :   16 →   10 文字 [track1]\n"
+                                    u"Chord 1 :    2 →    2 文字 [track0]\n"
+                                    u"Chord 2 :    0 →    0 文字 []\n"
+                                    u"\n必要作曲ランク : 練習";
+    EXPECT_EQ(message, expected);
+}
+
+TEST(ComposeClipboard, MessageWithoutOptimisation)
+{
+    const ClipExport result = composeClipboard({}, sources({u"c d e"}), {});
+    EXPECT_EQ(resultMessage(result, ClipFormat::Board, false),
+              u"したらば形式(MML@改行あり)で以下のとおりに出力しました。     \u3000\u3000\n\n"
+              u"Melody  :    3 文字 [track0]\n"
+              u"Chord 1 :    0 文字 []\n"
+              u"Chord 2 :    0 文字 []\n"
+              u"\n必要作曲ランク : 練習");
+    EXPECT_EQ(requiredRankLine(kNoRank), u"必要作曲ランク : 作曲不可能");
+}
+
+// The command-line faces of the writer.
+std::string run(const std::string& arguments, const std::string& input = "")
+{
+    const std::string command = "printf '%s' '" + input + "' | " + ZEMA_CLI_PATH + " " + arguments + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
+    return out;
+}
+
+TEST(WriterCli, Subcommands)
+{
+    EXPECT_EQ(run("spell 480"), "c1&c4\n");
+    EXPECT_EQ(run("spell 144 r"), "r4.\n");
+    EXPECT_EQ(run("rank 820 300 0"), "8\n");
+    EXPECT_EQ(run("optimize --mode 0 --option 0 -", "c8c8c8c8"), "l8cccc\n");
+    EXPECT_EQ(run("optimize -", "c d e"), "cde\nX\n");
+    EXPECT_NE(run("optimize --mode 1 -", "c"), "c\n") << "mode without option is refused";
+    EXPECT_EQ(run("migrate -", "c4&c4"), "c2\r\n");
+    EXPECT_EQ(run("mmla -", "C D"), "MML@cd;\n" + utf16ToUtf8(resultMessage(
+                                                     composeClipboard({}, {{0, u"stdin", u"C D", 2}}, {}),
+                                                     ClipFormat::Game, false)) + "\n");
+}
+
+}  // namespace
+}  // namespace zema
