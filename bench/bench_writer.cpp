@@ -1,5 +1,5 @@
-// The writer's cost and its result: the five-candidate composition of a
-// 1,200-character melody, and how much the best of five shortens the corpus.
+// The writer's cost and its result: the six-candidate composition of a
+// 1,200-character melody, and how much the best of six shortens the corpus.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -87,7 +87,7 @@ void BM_RewriteTrack1200(benchmark::State& state)
 }
 BENCHMARK(BM_RewriteTrack1200)->Unit(benchmark::kMillisecond);
 
-// Best-of-five length against the source's character count over the corpus.
+// Best-of-six length against the source's character count over the corpus.
 void reportCorpusRatio()
 {
     int64_t source = 0;
@@ -105,11 +105,11 @@ void reportCorpusRatio()
         ++count;
     }
     if (count == 0 || source == 0) return;
-    std::printf("\nCorpus: %zu tracks, %lld source characters, %lld best-of-five characters\n", count,
+    std::printf("\nCorpus: %zu tracks, %lld source characters, %lld best-of-six characters\n", count,
                 static_cast<long long>(source), static_cast<long long>(best));
     std::printf("  total ratio best/source = %.4f, mean per-track ratio = %.4f\n",
                 static_cast<double>(best) / static_cast<double>(source), ratioSum / static_cast<double>(count));
-    std::printf("  wins: A %d, C %d, B %d, D %d, X %d\n", wins[0], wins[1], wins[2], wins[3], wins[4]);
+    std::printf("  wins: A %d, C %d, B %d, D %d, X %d, E %d\n", wins[0], wins[1], wins[2], wins[3], wins[4], wins[5]);
 }
 
 }  // namespace

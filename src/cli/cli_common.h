@@ -35,6 +35,11 @@ void addConvertCommand(CLI::App& app, int& exitCode);
 void addInstrumentsCommand(CLI::App& app, int& exitCode);
 // import-smf and export-smf.
 void addSmfCommands(CLI::App& app, int& exitCode);
+// ports, play and render.
+void addPlaybackCommands(CLI::App& app, int& exitCode);
+
+// settings and keys: the editor's settings folder.
+void addAppCommands(CLI::App& app, int& exitCode);
 
 // Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
 // it; prints the open-failure message and returns false when it cannot.

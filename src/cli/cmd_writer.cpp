@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/cli_common.h"
 #include "core/clipboard_export.h"
+#include "core/exact_optimizer.h"
 #include "core/migration.h"
 #include "core/mml_compiler.h"
 #include "core/mml_writer.h"
@@ -26,6 +28,7 @@ struct OptimizeOptions {
     TimingOptions timing;
     int mode = 0;
     int option = 0;
+    bool exact = false;
     std::string file;
     CLI::Option* modeOption = nullptr;
     CLI::Option* optionOption = nullptr;
@@ -44,6 +47,20 @@ int runOptimize(const OptimizeOptions& options)
     const auto bytes = readInput(options.file);
     if (!bytes) return 1;
     const std::u16string text = utf8ToUtf16(*bytes);
+    if (options.exact) {
+        if (hasMode) {
+            std::cerr << "zema-cli optimize: --exact takes no --mode or --option\n";
+            return 1;
+        }
+        const std::optional<std::u16string> shortest = writeShortestTrack(*timing, text);
+        if (!shortest) {
+            std::cerr << "zema-cli optimize: the exact search cannot write this track (a tempo outside 32..255, "
+                         "a timebase above 960 or a track too large)\n";
+            return 1;
+        }
+        printLine(std::cout, *shortest);
+        return 0;
+    }
     if (hasMode) {
         std::u16string out;
         (void)rewriteTrack(*timing, text, options.mode, options.option, out);
@@ -113,10 +130,11 @@ void addWriterCommands(CLI::App& app, int& exitCode)
 {
     auto optimize = std::make_shared<OptimizeOptions>();
     CLI::App* cmd = app.add_subcommand(
-        "optimize", "Rewrite a track to its shortest MML (best of five ways, letter on standard error)");
+        "optimize", "Rewrite a track to its shortest MML (best of six ways, letter on standard error)");
     addTimingOptions(*cmd, optimize->timing);
     optimize->modeOption = cmd->add_option("--mode", optimize->mode, "writer mode")->check(CLI::Range(0, 1));
     optimize->optionOption = cmd->add_option("--option", optimize->option, "writer option")->check(CLI::Range(-1, 1));
+    cmd->add_flag("--exact", optimize->exact, "only the exact search: the shortest text that sounds the same");
     cmd->add_option("file", optimize->file, "track text (UTF-8), - for standard input")->required();
     cmd->callback([optimize, &exitCode] { exitCode = runOptimize(*optimize); });
 
@@ -149,7 +167,7 @@ void addWriterCommands(CLI::App& app, int& exitCode)
     auto mmla = std::make_shared<MmlaOptions>();
     cmd = app.add_subcommand("mmla", "Compose the game's MML@ text of up to three tracks, with the required rank");
     addTimingOptions(*cmd, mmla->timing);
-    cmd->add_flag("--optimize", mmla->optimize, "write each part as the shortest of the five ways");
+    cmd->add_flag("--optimize", mmla->optimize, "write each part as the shortest of the six ways");
     cmd->add_flag("--sort", mmla->sort, "longest part first");
     cmd->add_flag("--board", mmla->board, "bulletin-board template instead of one line");
     cmd->add_option("--title", mmla->title, "song title (board header)");

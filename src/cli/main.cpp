@@ -16,6 +16,8 @@ int main(int argc, char** argv)
     zema::cli::addConvertCommand(app, exitCode);
     zema::cli::addInstrumentsCommand(app, exitCode);
     zema::cli::addSmfCommands(app, exitCode);
+    zema::cli::addPlaybackCommands(app, exitCode);
+    zema::cli::addAppCommands(app, exitCode);
 
     CLI11_PARSE(app, argc, argv);
     return exitCode;

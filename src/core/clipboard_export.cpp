@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <thread>
 #include <variant>
 
+#include "core/exact_optimizer.h"
 #include "core/mml_writer.h"
 #include "core/strings.h"
 
@@ -96,7 +98,7 @@ std::u16string stripToCommands(std::u16string_view text)
 
 std::u16string_view methodLetter(int candidate)
 {
-    static constexpr std::array<std::u16string_view, kCandidateCount> kLetters = {u"A", u"C", u"B", u"D", u"X"};
+    static constexpr std::array<std::u16string_view, kCandidateCount> kLetters = {u"A", u"C", u"B", u"D", u"X", u"E"};
     if (candidate < 0 || candidate >= kCandidateCount) return kLetters[0];
     return kLetters[static_cast<size_t>(candidate)];
 }
@@ -107,12 +109,14 @@ OptimizedPart optimizePart(const TimingContext& context, std::u16string_view tex
     static constexpr std::array<std::pair<int, int>, 4> kSettings = {{{0, 0}, {1, -1}, {1, 0}, {1, 1}}};
     std::array<std::u16string, kCandidateCount> outputs;
     std::array<std::exception_ptr, kCandidateCount> failures;
+    std::optional<std::u16string> exact;  // absent when the exact search abstains
     {
         std::array<std::jthread, kCandidateCount> jobs;
         for (size_t k = 0; k < kCandidateCount; ++k) {
             jobs[k] = std::jthread([&, k] {
                 try {
                     if (k == kStripCandidate) outputs[k] = stripToCommands(text);
+                    else if (k == kExactCandidate) exact = writeShortestTrack(context, text);
                     else (void)rewriteTrack(context, text, kSettings[k].first, kSettings[k].second, outputs[k]);
                 } catch (...) {
                     failures[k] = std::current_exception();
@@ -124,9 +128,10 @@ OptimizedPart optimizePart(const TimingContext& context, std::u16string_view tex
         if (failure) std::rethrow_exception(failure);
     }
     size_t best = 0;
-    for (size_t k = 1; k < kCandidateCount; ++k) {
+    for (size_t k = 1; k <= kStripCandidate; ++k) {
         if (outputs[k].size() <= outputs[best].size()) best = k;
     }
+    if (exact && exact->size() < outputs[best].size()) return {std::move(*exact), kExactCandidate};
     return {std::move(outputs[best]), static_cast<int>(best)};
 }
 

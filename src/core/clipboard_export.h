@@ -29,10 +29,12 @@ extern const std::array<CompositionRank, kRankCount> compositionRanks;
 // comments. This is the part text when no optimisation is asked for.
 [[nodiscard]] std::u16string stripToCommands(std::u16string_view text);
 
-// The five ways a part can be written with optimisation: four writer settings
-// and the stripped text. Candidate k is reported by letter k of "ACBDX".
-inline constexpr int kCandidateCount = 5;
+// The six ways a part can be written with optimisation: four writer settings,
+// the stripped text and the exact search (writeShortestTrack). Candidate k is
+// reported by letter k of "ACBDXE".
+inline constexpr int kCandidateCount = 6;
 inline constexpr int kStripCandidate = 4;
+inline constexpr int kExactCandidate = 5;
 [[nodiscard]] std::u16string_view methodLetter(int candidate);
 
 struct OptimizedPart {
@@ -40,8 +42,10 @@ struct OptimizedPart {
     int candidate = kStripCandidate;
 };
 
-// Runs the five candidates on five threads and keeps the shortest text; on
-// equal length the higher candidate wins (so the stripped text wins any tie).
+// Runs the six candidates on six threads and keeps the shortest text. Among
+// the first five, on equal length the higher candidate wins (so the stripped
+// text wins any tie); the exact search wins only when strictly shorter than
+// all five, so a part's text changes only when it gets shorter.
 [[nodiscard]] OptimizedPart optimizePart(const TimingContext& context, std::u16string_view text);
 
 // Output forms of the MML@ text.

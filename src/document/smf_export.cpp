@@ -132,7 +132,7 @@ public:
         case TrackEventKind::Tempo:
             if (event.value > 0) {
                 std::string data;
-                putBigEndian(data, static_cast<uint32_t>(60000000 / event.value), 3);
+                putBigEndian(data, static_cast<uint32_t>(std::min(60000000 / event.value, 0xFFFFFF)), 3);
                 meta(tick, 0x51, data);
             }
             break;

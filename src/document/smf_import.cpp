@@ -40,10 +40,8 @@ SmfImportResult convert(std::string_view bytes, const SmfImportOptions& requeste
     result.copyright = lists.copyright;
     const int32_t timebase = file->header.timebase;
     const int32_t unit = quantizeUnit(timebase, options.quantizeValue);
-    const int listCount = std::min<int>(kSmfImportMaxTracks, static_cast<int>(lists.lists.size()));
-
     if (options.spreadTrack) {
-        if (spreadSource < 0 || spreadSource >= listCount) return result;
+        if (spreadSource < 0 || spreadSource >= static_cast<int>(lists.lists.size())) return result;
         SmfImportList& source = lists.lists[static_cast<size_t>(spreadSource)];
         quantizeList(source, unit);
         pairNotes(source, unit, options.reduceRest);
@@ -58,6 +56,7 @@ SmfImportResult convert(std::string_view bytes, const SmfImportOptions& requeste
     settings.title = lists.title;
     settings.copyright = lists.copyright;
     settings.blobs = &lists.blobs;
+    const int listCount = std::min<int>(kSmfImportMaxTracks, static_cast<int>(lists.lists.size()));
     for (int i = 0; i < listCount; ++i) {
         if (!wanted[static_cast<size_t>(i)]) continue;
         SmfImportList& list = lists.lists[static_cast<size_t>(i)];

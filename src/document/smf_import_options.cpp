@@ -47,7 +47,11 @@ int32_t normalizeQuantizeValue(int32_t value)
 std::vector<std::u16string> quantizeItemTexts()
 {
     std::vector<std::u16string> items;
-    for (int32_t value : kSmfQuantizeValues) items.push_back(loadString("IDS_SMF_IM_QT_" + std::to_string(value)));
+    for (int32_t value : kSmfQuantizeValues) {
+        char symbol[32];
+        std::snprintf(symbol, sizeof symbol, "IDS_SMF_IM_Q_%02d", static_cast<int>(value));
+        items.push_back(loadString(symbol));
+    }
     return items;
 }
 
@@ -61,15 +65,15 @@ std::u16string importInformationText(int32_t timebase, int32_t quantizeValue)
 {
     const double unit = quantizeValue > 0 ? timebase * 4.0 / quantizeValue : 0.0;
     char numbers[96];
-    std::u16string text = loadString("IDS_SMF_IM_INFO_TPQN");
+    std::u16string text = loadString("IDS_SMF_IM_TPQN");
     std::snprintf(numbers, sizeof numbers, " : %d TPQN\n", static_cast<int>(timebase));
-    text += ascii(numbers) + loadString("IDS_SMF_IM_INFO_UNIT");
+    text += ascii(numbers) + loadString("IDS_SMF_IM_Q_TICK");
     if (unit == std::floor(unit)) {
         std::snprintf(numbers, sizeof numbers, " : %d tick", static_cast<int>(unit));
         text += ascii(numbers);
     } else {
         std::snprintf(numbers, sizeof numbers, " : %.2f tick\n", unit);
-        text += ascii(numbers) + loadString("IDS_SMF_IM_INFO_ERROR");
+        text += ascii(numbers) + loadString("IDS_SMF_IM_Q_ERROR");
     }
     return text;
 }
@@ -97,8 +101,8 @@ std::vector<std::pair<std::u16string, int32_t>> smfImportSettingsEntries(const S
 std::u16string profileName(SmfImportProfile profile)
 {
     static constexpr const char* kSymbols[kSmfImportProfileCount] = {
-        "IDS_SMF_IM_PF_CUSTOM",    "IDS_SMF_IM_PF_MABI_NORMAL", "IDS_SMF_IM_PF_MABI_SAVING",
-        "IDS_SMF_IM_PF_MABI_CHORD", "IDS_SMF_IM_PF_EXT_MULTI",   "IDS_SMF_IM_PF_EXT_SINGLE",
+        "IDS_SMF_IM_PF_CUSTOM",    "IDS_SMF_IM_PF_MABI_N", "IDS_SMF_IM_PF_MABI_R",
+        "IDS_SMF_IM_PF_MABI_C", "IDS_SMF_IM_PF_EX_MANY",   "IDS_SMF_IM_PF_EX_ONE",
     };
     const int index = static_cast<int>(profile);
     return index >= 0 && index < kSmfImportProfileCount ? loadString(kSymbols[index]) : std::u16string();
@@ -173,10 +177,10 @@ std::vector<bool> applySelectionRule(SmfTrackSelectionRule rule, const std::vect
 std::optional<std::u16string> checkTrackSelection(const std::vector<bool>& selected, bool spreadTrack)
 {
     const auto count = std::count(selected.begin(), selected.end(), true);
-    if (count == 0) return loadString("IDS_SMF_IM_ERR_NOTRACK");
-    if (spreadTrack && count > 1) return loadString("IDS_SMF_IM_ERR_SPREAD");
+    if (count == 0) return loadString("IDS_SMF_IM_NOTRACK");
+    if (spreadTrack && count > 1) return loadString("IDS_SMF_IM_1TRACK");
     if (count > kSmfImportMaxTracks) {
-        return replaceFirst(loadString("IDS_SMF_IM_ERR_MAXTRACK"), u"%d", decimalText(kSmfImportMaxTracks));
+        return replaceFirst(loadString("IDS_SMF_IM_TOOMANYTRACKS"), u"%d", decimalText(kSmfImportMaxTracks));
     }
     return std::nullopt;
 }

@@ -10,6 +10,7 @@ namespace {
 using Kind = SmfImportEvent::Kind;
 
 constexpr int kDrumChannel = 9;  // MIDI channel 10
+constexpr int64_t kImportMaxMeasures = 2000;
 
 // Reads one chunk's events into the lists. `current` is the list that events
 // without a channel go to in format 0 (the last channel seen), kept across chunks.
@@ -153,7 +154,7 @@ private:
 
 int64_t importTickLimit(int32_t timebase)
 {
-    return std::min<int64_t>(int64_t{timebase} * 4 * 20000, int64_t{1} << 30);
+    return std::min<int64_t>(int64_t{timebase} * 4 * kImportMaxMeasures, int64_t{1} << 30);
 }
 
 SmfImportLists readImportLists(const SmfFile& file, const SmfImportOptions& options, int keepLists)
@@ -238,8 +239,10 @@ void pairNotes(SmfImportList& list, int32_t unit, bool reduceRest)
 
 void spreadList(std::vector<SmfImportList>& lists, int source, bool controlApart)
 {
-    const int outputs = std::min<int>(kSmfImportMaxTracks, static_cast<int>(lists.size()));
-    if (source < 0 || source >= outputs) return;
+    if (source < 0 || source >= static_cast<int>(lists.size()) || source >= kSmfImportMaxTracks) return;
+    // The voices may land on any of the output tracks, also where the file has no chunk.
+    if (lists.size() < static_cast<size_t>(kSmfImportMaxTracks)) lists.resize(kSmfImportMaxTracks);
+    const int outputs = kSmfImportMaxTracks;
     SmfImportList input = std::move(lists[static_cast<size_t>(source)]);
     for (SmfImportList& list : lists) list = SmfImportList{};
 

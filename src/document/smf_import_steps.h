@@ -40,8 +40,9 @@ struct SmfImportLists {
     std::vector<std::string> blobs;    // text bytes; exclusive status byte and message
 };
 
-// Ticks past which events are dropped: 20,000 measures of 4/4 (and never past
-// 2^30), so that absurd delta times cannot make a text of gigabytes.
+// Ticks past which events are dropped: 2,000 measures of 4/4 (over an hour
+// at tempo 120; never past 2^30), so that absurd delta times cannot make
+// texts of megabytes that take seconds to compile.
 [[nodiscard]] int64_t importTickLimit(int32_t timebase);
 
 // Reads every chunk into event lists as the options ask. Only lists below

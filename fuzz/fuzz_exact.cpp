@@ -1,0 +1,53 @@
+// Any bytes as a track for the exact search: it may abstain, but what it
+// writes must play exactly like its source at the chosen timing.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "core/exact_optimizer.h"
+#include "core/mml_compiler.h"
+#include "core/unicode.h"
+
+namespace {
+
+struct Sound {
+    std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> notes;
+    std::vector<std::pair<int32_t, int32_t>> tempos;
+    int32_t end = 0;
+    bool operator==(const Sound&) const = default;
+};
+
+Sound soundOf(const zema::TimingContext& timing, std::u16string_view text)
+{
+    zema::EventList events;
+    zema::StateList states;
+    zema::compileTrack(timing, text, events, states, 0, false, false);
+    Sound sound;
+    for (const zema::TrackEvent& e : events) {
+        if (e.kind == zema::TrackEventKind::Note) sound.notes.emplace_back(e.tick, e.length, e.noteNumber, e.value);
+        else if (e.kind == zema::TrackEventKind::Tempo) sound.tempos.emplace_back(e.tick, e.value);
+        else if (e.kind == zema::TrackEventKind::TrackEnd) sound.end = e.tick;
+    }
+    return sound;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1 || size > 4096) return 0;
+    static constexpr int32_t kTimebases[] = {96, 32, 48, 120, 480, 960, 1, 7};
+    const uint8_t selector = data[0];
+    const zema::TimingContext timing{kTimebases[selector & 7], 1 + (selector >> 3 & 7), 4};
+    const std::u16string text =
+        zema::utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::optional<std::u16string> out = zema::writeShortestTrack(timing, text);
+    if (!out) return 0;
+    // The output is in the game's dialect whatever the source's.
+    if (zema::isExtendedDialect(*out) || soundOf(timing, *out) != soundOf(timing, text)) __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,98 @@
+// `settings` and `keys`: what the editor would read from its settings folder.
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <nlohmann/json.hpp>
+
+#include "app/accelerator.h"
+#include "app/first_start.h"
+#include "app/settings.h"
+#include "app/settings_location.h"
+#include "cli/cli_common.h"
+#include "core/unicode.h"
+
+namespace zema::cli {
+
+namespace {
+
+SettingsLocation locate(const std::string& configDir)
+{
+    std::optional<std::filesystem::path> given;
+    if (!configDir.empty()) given = std::filesystem::path(configDir);
+    return SettingsLocation{chooseSettingsFolder(given, programFolder(), processEnvironment())};
+}
+
+nlohmann::ordered_json settingsToJson(const Settings& settings)
+{
+    nlohmann::ordered_json out;
+    for (const SettingField& field : settingFields()) {
+        nlohmann::ordered_json& value = out[utf16ToUtf8(field.section)][utf16ToUtf8(field.key)];
+        std::visit(
+            [&](auto member) {
+                using Value = std::remove_cvref_t<decltype(settings.*member)>;
+                if constexpr (std::is_same_v<Value, std::u16string>) {
+                    value = utf16ToUtf8(settings.*member);
+                } else {
+                    value = settings.*member;
+                }
+            },
+            field.member);
+    }
+    nlohmann::ordered_json& recent = out["Recent File List"];
+    recent = nlohmann::ordered_json::object();
+    for (size_t i = 0; i < settings.recentFiles.size(); ++i) {
+        recent["File" + std::to_string(i + 1)] = utf16ToUtf8(settings.recentFiles[i]);
+    }
+    return out;
+}
+
+}  // namespace
+
+void addAppCommands(CLI::App& app, int& exitCode)
+{
+    auto settingsDir = std::make_shared<std::string>();
+    CLI::App* settings = app.add_subcommand(
+        "settings", "Print the editor's settings, corrected as the editor reads them, as JSON (nothing is written)");
+    settings->add_option("--config-dir", *settingsDir, "Settings folder (default: as the editor chooses it)");
+    settings->callback([settingsDir, &exitCode] {
+        const SettingsLocation location = locate(*settingsDir);
+        std::error_code error;
+        const bool firstStart = !std::filesystem::exists(location.iniPath(), error);
+        Settings values = loadSettings(location.iniPath());
+        if (firstStart) applyFirstStart(values, systemMachineProbe(processEnvironment()));
+        nlohmann::ordered_json out;
+        out["folder"] = location.folder.string();
+        out["firstStart"] = firstStart;
+        out["settings"] = settingsToJson(values);
+        std::cout << out.dump(2) << "\n";
+        exitCode = 0;
+    });
+
+    auto keysDir = std::make_shared<std::string>();
+    CLI::App* keys = app.add_subcommand(
+        "keys", "Print the main window's shortcuts as COMMAND<TAB>KEY lines (the built-in table when no key file exists)");
+    keys->add_option("--config-dir", *keysDir, "Settings folder (default: as the editor chooses it)");
+    keys->callback([keysDir, &exitCode] {
+        const SettingsLocation location = locate(*keysDir);
+        CAccelerator accelerator;
+        std::error_code error;
+        if (std::filesystem::exists(location.keyFilePath(), error)) {
+            if (!accelerator.load(location.keyFilePath(), kMainWindowKey)) {
+                std::cerr << "cannot read " << location.keyFilePath().string() << "\n";
+                exitCode = 1;
+                return;
+            }
+        } else {
+            accelerator = defaultAccelerator();
+        }
+        for (const auto& [command, key] : accelerator.keys()) {
+            std::cout << command << "\t" << utf16ToUtf8(accelerator.keyText(command)) << "\n";
+        }
+        exitCode = 0;
+    });
+}
+
+}  // namespace zema::cli

@@ -1,0 +1,117 @@
+#pragma once
+
+// Internals of the exact optimiser: what each way of spelling a stretch of
+// ticks costs in characters, at one timebase.
+//
+// A "state" is a default length as set by `l`: code = length - 1, plus 64
+// when dotted (0..127), the same codes the writer uses. A "piece" is one note
+// or rest command; a chain of pieces joined by `&` (notes) or simply written
+// one after the other (rests) spells a length in ticks.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace zema::exact {
+
+inline constexpr int kStates = 128;
+inline constexpr int kOctaves = 9;
+inline constexpr int32_t kInfinity = 1 << 28;
+
+[[nodiscard]] constexpr int stateLength(int state) { return state % 64 + 1; }
+[[nodiscard]] constexpr bool stateDotted(int state) { return state >= 64; }
+// Characters of a length number and its dot ("16." is 3).
+[[nodiscard]] constexpr int32_t lengthChars(int state)
+{
+    return (stateLength(state) >= 10 ? 2 : 1) + (stateDotted(state) ? 1 : 0);
+}
+// Characters of the `l` command that sets a state.
+[[nodiscard]] constexpr int32_t lengthCommandCost(int state) { return 1 + lengthChars(state); }
+
+// Per-piece character costs of one kind of chain. Every cost includes the
+// `&` that joins a note piece to the one before it; the caller takes one `&`
+// back per note.
+struct PieceCosts {
+    int32_t explicitOverhead = 0;  // letter (and accidental, and `&`) before a length number; 0 = none possible
+    int32_t defaultCost = 0;       // a piece of the default length, length not written
+    // A piece written with a lone dot under an undotted default ("c.", "r.").
+    [[nodiscard]] int32_t dottedDefaultCost() const { return explicitOverhead == 0 ? kInfinity : explicitOverhead + 1; }
+    friend bool operator==(const PieceCosts&, const PieceCosts&) = default;
+};
+
+// The pieces of one chain under a known default: how many take the default
+// length, how many a lone dot, and the length codes written out.
+struct ChainSpelling {
+    int32_t defaults = 0;        // pieces of the default length
+    int32_t dottedDefaults = 0;  // pieces written with a lone dot
+    std::vector<int> explicitCodes;
+};
+
+class PieceTables {
+public:
+    // timebase: as the compiler reads it (at least 1).
+    explicit PieceTables(int32_t timebase);
+
+    [[nodiscard]] int32_t ticks(int state) const { return ticks_[static_cast<size_t>(state)]; }
+    // Ticks of "c." under the undotted default `state`; 0 when the state is dotted.
+    [[nodiscard]] int32_t dottedDefaultTicks(int state) const
+    {
+        return stateDotted(state) ? 0 : ticks_[static_cast<size_t>(state + 64)];
+    }
+
+    // Least cost of writing `x` ticks with explicit-length pieces only, each
+    // costing `overhead` plus its length characters; kInfinity when no sum of
+    // pieces makes x. 0 for x = 0. Exact for every x (the table repeats with
+    // the cheapest piece per tick, detected and proven, beyond some point).
+    [[nodiscard]] int32_t explicitCost(int32_t overhead, int32_t x);
+    // The explicit pieces of that least cost.
+    void explicitPieces(int32_t overhead, int32_t x, std::vector<int>& codes);
+
+    // For every default state s, the least cost of a chain of x > 0 ticks
+    // under s (default pieces, dotted-default pieces and explicit pieces),
+    // or of the empty chain for x = 0.
+    [[nodiscard]] const std::array<int32_t, kStates>& chainCosts(const PieceCosts& costs, int32_t x);
+    // A chain of that least cost under `state`.
+    [[nodiscard]] ChainSpelling chainSpelling(const PieceCosts& costs, int state, int32_t x);
+
+    // Cheapest explicit piece of zero ticks (short lengths at tiny timebases),
+    // as a state; -1 when there is none.
+    [[nodiscard]] int zeroTickCode() const { return zeroTickCode_; }
+
+    // False when a knapsack table would grow beyond its memory cap.
+    [[nodiscard]] bool ok() const { return ok_; }
+
+private:
+    struct Item {
+        int32_t ticks;
+        int32_t chars;  // length characters
+        int code;
+    };
+    struct Table {
+        std::vector<int32_t> cost;
+        std::vector<uint8_t> choice;  // index into items_ of the last piece
+        bool periodic = false;
+        int32_t stableFrom = 0;  // cost(y) = cost(y - period) + periodCost for y >= stableFrom
+        int32_t streak = 0;
+    };
+
+    Table& table(int32_t overhead);
+    // Reduces x into the computed part of the table; returns the number of
+    // period pieces taken off.
+    int32_t reduce(Table& table, int32_t overhead, int32_t& x);
+    void grow(Table& table, int32_t overhead, int32_t upTo);
+    int32_t chainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling);
+
+    std::array<int32_t, kStates> ticks_{};
+    std::vector<Item> items_;  // one per positive tick value: its cheapest code
+    std::array<size_t, 4> periodItems_{};  // by overhead: the item with the least characters per tick
+    int32_t maxItemTicks_ = 0;
+    int zeroTickCode_ = -1;
+    bool ok_ = true;
+    std::array<std::unique_ptr<Table>, 4> tables_;  // by overhead 1..3
+    std::unordered_map<uint64_t, std::array<int32_t, kStates>> chains_;
+};
+
+}  // namespace zema::exact

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/mml_history.h"
+
+namespace zema {
+namespace {
+
+// Records what the history asks of the window; the "editor texts" are plain strings.
+class FakeWindow final : public IHistoryTarget {
+public:
+    explicit FakeWindow(Song& song) : song_(song) {}
+
+    void selectTrack(int32_t slot) override { calls.push_back("select " + std::to_string(slot)); }
+    void editorUndo(int32_t slot) override { calls.push_back("undo " + std::to_string(slot)); }
+    void editorRedo(int32_t slot) override { calls.push_back("redo " + std::to_string(slot)); }
+    void storeTrackText(int32_t slot) override { song_.tracks[static_cast<size_t>(slot)].text = editorTexts[static_cast<size_t>(slot)]; }
+    void stepApplied(const HistoryStep& step) override { applied.push_back(static_cast<int>(step.kind)); }
+    void historyChanged() override { ++titleRefreshes; }
+
+    std::array<std::u16string, kTrackCount> editorTexts;
+    std::vector<std::string> calls;
+    std::vector<int> applied;
+    int titleRefreshes = 0;
+
+private:
+    Song& song_;
+};
+
+Song threeTrackSong()
+{
+    Song song;
+    for (int i = 0; i < 3; ++i) {
+        song.tracks[static_cast<size_t>(i)].used = true;
+        song.tracks[static_cast<size_t>(i)].name = u"Track" + std::u16string(1, static_cast<char16_t>(u'1' + i));
+        song.trackOrder.push_back(i);
+    }
+    return song;
+}
+
+TrackEvent marker(int32_t tick, std::u16string name)
+{
+    TrackEvent event;
+    event.kind = TrackEventKind::MarkerEntry;
+    event.tick = tick;
+    event.text = std::move(name);
+    return event;
+}
+
+class HistoryTest : public ::testing::Test {
+protected:
+    Song song = threeTrackSong();
+    FakeWindow window{song};
+    CMMLHistory history{song, window};
+};
+
+TEST_F(HistoryTest, TextUndoWalksBackAcrossTracks)
+{
+    history.record(HistoryKind::TrackText, 0, 0);
+    history.record(HistoryKind::TrackText, 1, 0);
+    EXPECT_TRUE(history.undo());
+    EXPECT_TRUE(history.undo());
+    EXPECT_FALSE(history.undo());
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"select 1", "undo 1", "select 0", "undo 0"}));
+    window.calls.clear();
+    EXPECT_TRUE(history.redo());
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"select 0", "redo 0"}));
+    EXPECT_EQ(history.undoCount(), 1u);
+    EXPECT_EQ(history.redoCount(), 1u);
+}
+
+TEST_F(HistoryTest, ModifiedStateFollowsTheSavePoint)
+{
+    EXPECT_FALSE(history.isModified());
+    history.record(HistoryKind::TrackText, 0, 0);
+    history.markSaved();
+    EXPECT_FALSE(history.isModified());
+    EXPECT_EQ(history.savedPosition(), 1);
+    history.record(HistoryKind::TrackText, 0, 0);
+    EXPECT_TRUE(history.isModified());
+    history.undo();
+    EXPECT_FALSE(history.isModified());
+    history.redo();
+    EXPECT_TRUE(history.isModified());
+    history.undo();
+    history.undo();  // past the save
+    EXPECT_TRUE(history.isModified());
+    EXPECT_GT(window.titleRefreshes, 0);
+}
+
+TEST_F(HistoryTest, NewChangeAfterUndoDropsTheRedoStepsAndTheLostSavePoint)
+{
+    history.record(HistoryKind::TrackText, 0, 0);
+    history.record(HistoryKind::TrackText, 0, 0);
+    history.markSaved();
+    history.undo();
+    history.record(HistoryKind::TrackText, 1, 0);
+    EXPECT_FALSE(history.canRedo());
+    // Same number of steps as at the save, but a different document.
+    EXPECT_EQ(history.undoCount(), 2u);
+    EXPECT_TRUE(history.isModified());
+    history.undo();
+    EXPECT_TRUE(history.isModified());
+}
+
+TEST_F(HistoryTest, DirtyFlagHoldsUntilTheNextSave)
+{
+    history.setDirty();
+    EXPECT_TRUE(history.isModified());
+    history.record(HistoryKind::TrackText, 0, 0);
+    history.undo();
+    EXPECT_TRUE(history.isModified());
+    history.markSaved();
+    EXPECT_FALSE(history.isModified());
+    history.setDirty();
+    history.clear();
+    EXPECT_FALSE(history.isModified());
+    EXPECT_FALSE(history.canUndo());
+    EXPECT_EQ(history.savedPosition(), 0);
+}
+
+TEST_F(HistoryTest, AddedTrackGoesAndComesBackAtItsTabPosition)
+{
+    // The window adds slot 5 between Track1 and Track2 (tab position 1).
+    const Track emptySlot = song.tracks[5];
+    song.tracks[5].used = true;
+    song.tracks[5].name = u"Lead";
+    song.tracks[5].volume = 90;
+    song.trackOrder.insert(song.trackOrder.begin() + 1, 5);
+    history.record(HistoryKind::TrackAdded, 5, 1, emptySlot);
+    window.editorTexts[5] = u"cde";
+
+    history.undo();
+    EXPECT_FALSE(song.tracks[5].used);
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 1, 2}));
+    history.redo();
+    EXPECT_TRUE(song.tracks[5].used);
+    EXPECT_EQ(song.tracks[5].name, u"Lead");
+    EXPECT_EQ(song.tracks[5].volume, 90);
+    EXPECT_EQ(song.tracks[5].text, u"cde");  // taken from the editor when it left
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 5, 1, 2}));
+    EXPECT_EQ(window.applied, (std::vector<int>{1, 1}));
+}
+
+TEST_F(HistoryTest, DeletedTrackComesBackWithItsText)
+{
+    window.editorTexts[2] = u"o5 c";
+    window.storeTrackText(2);
+    const Track deleted = song.tracks[2];
+    song.tracks[2] = Track{};
+    std::erase(song.trackOrder, 2);
+    history.record(HistoryKind::TrackDeleted, 2, 2, deleted);
+
+    history.undo();
+    EXPECT_TRUE(song.tracks[2].used);
+    EXPECT_EQ(song.tracks[2].text, u"o5 c");
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 1, 2}));
+    history.redo();
+    EXPECT_FALSE(song.tracks[2].used);
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 1}));
+}
+
+TEST_F(HistoryTest, PropertiesAndGroupsSwapWithTheirSnapshots)
+{
+    song.tracks[1].text = u"abc";
+    const Track before = song.tracks[1];
+    song.tracks[1].name = u"Bass";
+    song.tracks[1].mute = true;
+    history.record(HistoryKind::TrackProperties, 1, 0, before);
+
+    const GroupConfiguration groupsBefore = groupConfigurationOf(song);
+    song.groups = {TrackGroup{u"global"}, TrackGroup{u"Song A"}};
+    song.tracks[0].group = 1;
+    history.record(HistoryKind::TrackGroups, 0, 0, groupsBefore);
+
+    history.undo();
+    EXPECT_TRUE(song.groups.empty());
+    EXPECT_EQ(song.tracks[0].group, 0);
+    history.undo();
+    EXPECT_EQ(song.tracks[1].name, u"Track2");
+    EXPECT_FALSE(song.tracks[1].mute);
+    EXPECT_EQ(song.tracks[1].text, u"abc");
+    history.redo();
+    history.redo();
+    EXPECT_EQ(song.tracks[1].name, u"Bass");
+    EXPECT_TRUE(song.tracks[1].mute);
+    EXPECT_EQ(song.groups.size(), 2u);
+    EXPECT_EQ(song.tracks[0].group, 1);
+}
+
+TEST_F(HistoryTest, MarkerStepsRestoreTheList)
+{
+    song.markers = {marker(96, u"A"), marker(192, u"B")};
+    song.markers.insert(song.markers.begin() + 1, marker(120, u"new"));
+    history.record(HistoryKind::MarkerCreated, 1, 0, TrackEvent{});
+    const TrackEvent removed = song.markers[0];
+    song.markers.erase(song.markers.begin());
+    history.record(HistoryKind::MarkerDeleted, 0, 0, removed);
+    const TrackEvent beforeEdit = song.markers[1];
+    song.markers[1].text = u"B2";
+    history.record(HistoryKind::MarkerEdited, 1, 0, beforeEdit);
+
+    history.undo();
+    EXPECT_EQ(song.markers[1].text, u"B");
+    history.undo();
+    ASSERT_EQ(song.markers.size(), 3u);
+    EXPECT_EQ(song.markers[0].text, u"A");
+    history.undo();
+    ASSERT_EQ(song.markers.size(), 2u);
+    EXPECT_EQ(song.markers[1].text, u"B");
+    history.redo();
+    EXPECT_EQ(song.markers[1].text, u"new");
+    history.redo();
+    history.redo();
+    ASSERT_EQ(song.markers.size(), 2u);
+    EXPECT_EQ(song.markers[0].text, u"new");
+    EXPECT_EQ(song.markers[1].text, u"B2");
+}
+
+TEST_F(HistoryTest, StepsWithBadArgumentsChangeNothing)
+{
+    const Song before = song;
+    history.record(HistoryKind::TrackAdded, 16, 0, Track{});
+    history.record(HistoryKind::TrackProperties, -1, 0, Track{});
+    history.record(HistoryKind::MarkerDeleted, 3, 0, TrackEvent{});
+    history.record(HistoryKind::TrackGroups, 0, 0);  // no snapshot
+    while (history.undo()) {
+    }
+    EXPECT_EQ(song.trackOrder, before.trackOrder);
+    EXPECT_TRUE(song.markers.empty());
+    EXPECT_EQ(song.tracks[0].name, u"Track1");
+    EXPECT_EQ(history.redoCount(), 4u);
+}
+
+}  // namespace
+}  // namespace zema

@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/first_start.h"
+#include "app/inifile.h"
+#include "app/settings.h"
+#include "app/settings_location.h"
+#include "app/window_placement.h"
+#include "app_test_support.h"
+
+namespace zema {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+TEST(Settings, MissingFileGivesTheCorrectedDefaults)
+{
+    TempFolder folder;
+    const Settings settings = loadSettings(folder / "ZEMA.ini");
+    Settings expected;
+    expected.editorFontName = u"MS Gothic";
+    EXPECT_EQ(settings, expected);
+    EXPECT_EQ(settings.specificTpqn, 32);  // its default is allowed, so it stays
+    EXPECT_EQ(settings.porta, 4294967295u);
+}
+
+TEST(Settings, OutOfRangeValuesAreCorrectedOneByOne)
+{
+    TempFolder folder;
+    const auto path = folder / "ZEMA.ini";
+    writeBytes(path,
+               "[ApplicationData]\n"
+               "Window_Style=+2\nDefaultTimeBase=+100\nPianoRollHeight=0\nPianoRollWidth=2147483648\n"
+               "PianoRollTargetV2=+6\nViewMode=3\nEditorFontName=\nEditorFontSize=0\nDefaultTrackCount=+16\n"
+               "StatFrameRate=+45\nAutoSave=yes\nPianoRollVMag=-3\n"
+               "[MML File Settings]\nSpecificTPQN=+64\n"
+               "[Midi Settings]\nOutputDLS=+3\nResetType=-1\n"
+               "[DLS Settings]\nSamplingRate=+4\nChannel=+2\nVolume=+101\n"
+               "[SMF Import Settings]\nQuantizeValue=+12\nChannel=true\n");
+    const Settings s = loadSettings(path);
+    EXPECT_EQ(s.windowStyle, 0);
+    EXPECT_EQ(s.defaultTimeBase, 96);
+    EXPECT_EQ(s.pianoRollHeight, 1u);
+    EXPECT_EQ(s.pianoRollWidth, 1u);
+    EXPECT_EQ(s.pianoRollTarget, 0);
+    EXPECT_EQ(s.viewMode, 0u);
+    EXPECT_EQ(s.editorFontName, u"MS Gothic");
+    EXPECT_EQ(s.editorFontSize, 10u);
+    EXPECT_EQ(s.defaultTrackCount, 3);
+    EXPECT_EQ(s.statFrameRate, 30);
+    EXPECT_TRUE(s.autoSave);
+    EXPECT_EQ(s.pianoRollVMag, -3);  // no correction for magnifications
+    EXPECT_EQ(s.specificTpqn, 96);
+    EXPECT_EQ(s.outputDls, 0);
+    EXPECT_EQ(s.resetType, 1);
+    EXPECT_EQ(s.samplingRate, 2);
+    EXPECT_EQ(s.dlsChannel, 1);
+    EXPECT_EQ(s.dlsVolume, 100);
+    EXPECT_EQ(s.smfQuantizeValue, 32);
+    EXPECT_TRUE(s.smfChannel);  // the boolean "Channel" of the import is its own key
+}
+
+TEST(Settings, AcceptedValuesAtTheEdgesAreKept)
+{
+    TempFolder folder;
+    const auto path = folder / "ZEMA.ini";
+    writeBytes(path,
+               "[ApplicationData]\nWindow_Style=+1\nDefaultTimeBase=+960\nPianoRollHeight=2147483647\n"
+               "PianoRollTargetV2=+5\nViewMode=2\nDefaultTrackCount=+15\nStatFrameRate=+60\nEditorFontName=IPAGothic\n"
+               "[Midi Settings]\nOutputDLS=+2\nResetType=+0\n[DLS Settings]\nVolume=+0\n"
+               "[SMF Import Settings]\nQuantizeValue=+4\n");
+    const Settings s = loadSettings(path);
+    EXPECT_EQ(s.windowStyle, 1);
+    EXPECT_EQ(s.defaultTimeBase, 960);
+    EXPECT_EQ(s.pianoRollHeight, 2147483647u);
+    EXPECT_EQ(s.pianoRollTarget, 5);
+    EXPECT_EQ(s.viewMode, 2u);
+    EXPECT_EQ(s.defaultTrackCount, 15);
+    EXPECT_EQ(s.statFrameRate, 60);
+    EXPECT_EQ(s.editorFontName, u"IPAGothic");
+    EXPECT_EQ(s.outputDls, 2);
+    EXPECT_EQ(s.resetType, 0);
+    EXPECT_EQ(s.dlsVolume, 0);
+    EXPECT_EQ(s.smfQuantizeValue, 4);
+}
+
+TEST(Settings, SavesInTableOrderAndReadsBackTheSame)
+{
+    TempFolder folder;
+    const auto path = folder / "ZEMA.ini";
+    Settings settings;
+    correctSettings(settings);
+    settings.defaultTimeBase = 480;
+    settings.dlsFilePath = u"/home/me/曲/bank.sf2";
+    settings.recentFiles = {u"/a.mml", u"/b.mml"};
+    ASSERT_TRUE(saveSettings(settings, path));
+    EXPECT_EQ(loadSettings(path), settings);
+
+    const std::string text = readBytes(path);
+    EXPECT_EQ(text.rfind("[ApplicationData]\r\nEditScroll=true\r\nWindow_Style=+0\r\nDefaultTimeBase=+480\r\n"
+                         "PianoRollHeight=200\r\n",
+                         0),
+              0u);
+    std::vector<size_t> sections;
+    for (const char* name : {"[ApplicationData]", "[MML File Settings]", "[Midi Settings]", "[DLS Settings]",
+                             "[SMF Import Settings]", "[Track Group Edit Settings]", "[Recent File List]"}) {
+        sections.push_back(text.find(name));
+        EXPECT_NE(sections.back(), std::string::npos) << name;
+    }
+    EXPECT_TRUE(std::is_sorted(sections.begin(), sections.end()));
+    EXPECT_NE(text.find("File2=/b.mml\r\n"), std::string::npos);
+}
+
+TEST(Settings, SavingKeepsOtherSectionsAndDropsForgottenRecentFiles)
+{
+    TempFolder folder;
+    const auto path = folder / "ZEMA.ini";
+    writeBytes(path, "[Language Settings]\nLanguageFile=Languages\\en.lng\n[Recent File List]\nFile1=/x\nFile2=/y\nFile3=/z\n");
+    Settings settings = loadSettings(path);
+    ASSERT_EQ(settings.recentFiles.size(), 3u);
+    removeRecentFile(settings, u"/y");
+    ASSERT_TRUE(saveSettings(settings, path));
+    EXPECT_EQ(loadSettings(path).recentFiles, (std::vector<std::u16string>{u"/x", u"/z"}));
+    EXPECT_EQ(readBytes(path).find("File3"), std::string::npos);
+    EXPECT_EQ(loadLanguageFile(path), u"Languages\\en.lng");
+}
+
+TEST(Settings, RecentFilesMoveToTheTopAndKeepTen)
+{
+    Settings settings;
+    for (int i = 0; i < 12; ++i) addRecentFile(settings, u"/f" + std::u16string(1, static_cast<char16_t>(u'a' + i)));
+    ASSERT_EQ(settings.recentFiles.size(), kRecentFileCount);
+    EXPECT_EQ(settings.recentFiles.front(), u"/fl");
+    EXPECT_EQ(settings.recentFiles.back(), u"/fc");
+    addRecentFile(settings, u"/fe");
+    EXPECT_EQ(settings.recentFiles.front(), u"/fe");
+    EXPECT_EQ(std::count(settings.recentFiles.begin(), settings.recentFiles.end(), u"/fe"), 1);
+    EXPECT_EQ(settings.recentFiles.size(), kRecentFileCount);
+}
+
+TEST(Settings, ReaderTimebaseFollowsTheFileSettings)
+{
+    Settings settings;
+    settings.defaultTimeBase = 480;
+    settings.specificTpqn = 48;
+    EXPECT_EQ(readerTimebase(settings), 480);
+    settings.ifNotSpecifyTpqn = true;
+    EXPECT_EQ(readerTimebase(settings), 48);
+}
+
+TEST(WindowPlacement, MissingKeysKeepTheCurrentPlacement)
+{
+    TempFolder folder;
+    const auto path = folder / "ZEMA.ini";
+    WindowPlacement current;
+    current.left = 10;
+    current.right = 810;
+    writeBytes(path, "[Window Placement - Main]\nshowCmd=3\ntop=+20\nbottom=+620\n");
+    const WindowPlacement loaded = loadWindowPlacement(path, current);
+    EXPECT_EQ(loaded.showCmd, kShowMaximized);
+    EXPECT_EQ(loaded.left, 10);
+    EXPECT_EQ(loaded.top, 20);
+    EXPECT_EQ(loaded.right, 810);
+    EXPECT_EQ(loaded.bottom, 620);
+
+    WindowPlacement stored{0, 1, -1, -1, -32000, -32000, 5, 6, 700, 500};
+    ASSERT_TRUE(saveWindowPlacement(path, stored));
+    EXPECT_EQ(loadWindowPlacement(path, current), stored);
+    EXPECT_NE(readBytes(path).find("ptMinPosition_x=-32000\r\n"), std::string::npos);
+}
+
+EnvironmentLookup fakeEnvironment(std::map<std::string, std::string> values)
+{
+    return [values](const char* name) -> std::optional<std::string> {
+        const auto found = values.find(name);
+        if (found == values.end()) return std::nullopt;
+        return found->second;
+    };
+}
+
+TEST(SettingsFolder, ChoosesConfigDirThenPortableFolderThenXdg)
+{
+    TempFolder folder;
+    const auto program = folder / "bin";
+    std::filesystem::create_directories(program);
+    const auto env = fakeEnvironment({{"XDG_CONFIG_HOME", "/xdg"}, {"HOME", "/home/me"}});
+
+    EXPECT_EQ(chooseSettingsFolder(std::filesystem::path("/given"), program, env), "/given");
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, program, env), std::filesystem::path("/xdg/zema"));
+    writeBytes(program / "ZEMA.ini", "");
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, program, env), program);
+    EXPECT_EQ(chooseSettingsFolder(std::filesystem::path("/given"), program, env), "/given");
+
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, std::nullopt, fakeEnvironment({{"XDG_CONFIG_HOME", "rel"}, {"HOME", "/home/me"}})),
+              std::filesystem::path("/home/me/.config/zema"));
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, std::nullopt, fakeEnvironment({{"HOME", "/home/me"}})),
+              std::filesystem::path("/home/me/.config/zema"));
+}
+
+MachineProbe probe(std::optional<std::filesystem::path> bank, bool synth, bool port)
+{
+    return MachineProbe{[bank] { return bank; }, [synth] { return synth; }, [port] { return port; }};
+}
+
+TEST(FirstStart, GameBankSelectsTheSynthesizerElseTheGmSetWithoutPorts)
+{
+    Settings withGame;
+    applyFirstStart(withGame, probe(std::filesystem::path("/g/mp3/MSXspirit.dls"), true, true));
+    EXPECT_EQ(withGame.outputDls, 1);
+    EXPECT_EQ(withGame.dlsFilePath, u"/g/mp3/MSXspirit.dls");
+    EXPECT_EQ(withGame.instrumentsFile, u"Presets\\MSXspirit.def");
+
+    Settings noSynth;
+    applyFirstStart(noSynth, probe(std::filesystem::path("/g/mp3/MSXspirit.dls"), false, true));
+    EXPECT_EQ(noSynth.outputDls, 0);
+    EXPECT_EQ(noSynth.instrumentsFile, u"");
+
+    Settings noPort;
+    applyFirstStart(noPort, probe(std::nullopt, true, false));
+    EXPECT_EQ(noPort.outputDls, 2);
+    EXPECT_TRUE(noPort.dlsFilePath.empty());
+
+    Settings withPort;
+    applyFirstStart(withPort, probe(std::nullopt, true, true));
+    EXPECT_EQ(withPort.outputDls, 0);
+}
+
+TEST(FirstStart, FindsTheBankInTheGameFolderOrAWinePrefix)
+{
+    TempFolder folder;
+    EXPECT_FALSE(findGameBank(fakeEnvironment({{"HOME", folder.path().string()}})));
+
+    const auto wineGame = folder / ".wine/drive_c/Program Files/Nexon/Mabinogi/mp3";
+    std::filesystem::create_directories(wineGame);
+    writeBytes(wineGame / "MSXspirit.dls", "RIFF");
+    EXPECT_EQ(findGameBank(fakeEnvironment({{"HOME", folder.path().string()}})), wineGame / "MSXspirit.dls");
+
+    const auto own = folder / "game/mp3";
+    std::filesystem::create_directories(own);
+    writeBytes(own / "MSXspirit.dls", "RIFF");
+    EXPECT_EQ(findGameBank(fakeEnvironment({{"HOME", folder.path().string()},
+                                            {"ZEMA_MABINOGI_DIR", (folder / "game").string()}})),
+              own / "MSXspirit.dls");
+}
+
+TEST(FirstStart, OnlyPortsThatSoundCount)
+{
+    const std::string base =
+        "Client info\n  cur  clients : 2\n"
+        "Client   0 : \"System\" [Kernel]\n  Port   0 : \"Timer\" (Rwe-)\n  Port   1 : \"Announce\" (R-e-)\n"
+        "Client  14 : \"Midi Through\" [Kernel]\n  Port   0 : \"Midi Through Port-0\" (RWe-)\n";
+    EXPECT_FALSE(sequencerListHasOutputPort(base));
+    EXPECT_FALSE(sequencerListHasOutputPort(base + "Client 130 : \"Keyboard\" [User]\n  Port   0 : \"out\" (R-e-)\n"));
+    EXPECT_TRUE(sequencerListHasOutputPort(base + "Client 128 : \"TiMidity\" [User]\n  Port   0 : \"TiMidity port 0\" (-We-)\n"));
+    EXPECT_FALSE(sequencerListHasOutputPort(""));
+}
+
+}  // namespace
+}  // namespace zema

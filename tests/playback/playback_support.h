@@ -1,0 +1,236 @@
+#pragma once
+
+// Test doubles for the playback tests: a MIDI device that records what it is
+// sent, and a clock the test moves by hand.
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/song.h"
+#include "core/track_event.h"
+#include "playback/midi_output.h"
+#include "playback/mml_clock.h"
+#include "playback/player_context.h"
+
+namespace zema::test {
+
+// One message as the device received it, stamped with the clock's time.
+struct SentMessage {
+    uint64_t time = 0;
+    std::vector<uint8_t> bytes;
+};
+
+class RecordingMidi final : public IMidi {
+public:
+    explicit RecordingMidi(IMMLClock* clock = nullptr) : clock_(clock) {}
+
+    int Open(uint32_t port) override
+    {
+        std::lock_guard lock(mutex_);
+        openedPort = port;
+        ++opens;
+        return openResult;
+    }
+    int Close() override
+    {
+        std::lock_guard lock(mutex_);
+        ++closes;
+        return 0;
+    }
+    int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override
+    {
+        const auto packed = packShortMessage(status, channel, data1, data2);
+        record({packed.begin(), packed.begin() + shortMessageLength(packed[0])});
+        return 0;
+    }
+    int LongMsg(const uint8_t* data, uint32_t length) override
+    {
+        record({data, data + length});
+        return longResult;
+    }
+
+    [[nodiscard]] std::vector<SentMessage> messages() const
+    {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+    // The messages as "90 3C 43" strings, for readable comparisons.
+    [[nodiscard]] std::vector<std::string> hex() const
+    {
+        std::vector<std::string> out;
+        for (const SentMessage& m : messages()) out.push_back(toHex(m.bytes));
+        return out;
+    }
+    // Only note-on and note-off messages, as hex.
+    [[nodiscard]] std::vector<std::string> notes() const
+    {
+        std::vector<std::string> out;
+        for (const SentMessage& m : messages()) {
+            const int kind = m.bytes[0] & 0xF0;
+            if (kind == 0x80 || kind == 0x90) out.push_back(toHex(m.bytes));
+        }
+        return out;
+    }
+    void clear()
+    {
+        std::lock_guard lock(mutex_);
+        messages_.clear();
+    }
+
+    static std::string toHex(const std::vector<uint8_t>& bytes)
+    {
+        static const char* digits = "0123456789ABCDEF";
+        std::string s;
+        for (uint8_t b : bytes) {
+            if (!s.empty()) s += ' ';
+            s += digits[b >> 4];
+            s += digits[b & 15];
+        }
+        return s;
+    }
+
+    uint32_t openedPort = 0;
+    int opens = 0;
+    int closes = 0;
+    int openResult = 0;
+    int longResult = 0;
+
+private:
+    void record(std::vector<uint8_t> bytes)
+    {
+        const uint64_t time = clock_ != nullptr ? clock_->Now() : 0;
+        std::lock_guard lock(mutex_);
+        messages_.push_back({time, std::move(bytes)});
+    }
+
+    IMMLClock* clock_;
+    mutable std::mutex mutex_;
+    std::vector<SentMessage> messages_;
+};
+
+// A clock in milliseconds that only the test moves. Sleeping moves time on
+// towards the deadline as long as it does not pass the limit the test set; at the
+// limit the sleeper waits until the test raises it. So the test can stop the
+// player at an exact time, change a command, and let it go on.
+class ManualClock final : public IMMLClock {
+public:
+    static constexpr uint64_t kForever = std::numeric_limits<uint64_t>::max();
+
+    int Begin() override { return 1; }
+    void End() override {}
+    uint64_t Now() override
+    {
+        std::lock_guard lock(mutex_);
+        return now_;
+    }
+    uint64_t Frequency() override { return 1000; }
+
+    // Like the real clock, one call sleeps at most one period (1 ms), so the
+    // player recomputes its position at every millisecond.
+    void SleepUntil(uint64_t deadline) override
+    {
+        std::unique_lock lock(mutex_);
+        deadline = std::min(deadline, now_ + 1);
+        if (deadline <= limit_) {
+            now_ = std::max(now_, deadline);
+            return;
+        }
+        now_ = std::max(now_, limit_);
+        parked_ = true;
+        changed_.notify_all();
+        const uint64_t limit = limit_;
+        changed_.wait(lock, [&] { return limit_ != limit; });
+        parked_ = false;
+    }
+
+    // Lets time run up to `limit` and waits until the player sleeps there
+    // (or, with `waitForPark` false, returns at once).
+    void runUntil(uint64_t limit, bool waitForPark = true)
+    {
+        std::unique_lock lock(mutex_);
+        limit_ = limit;
+        changed_.notify_all();
+        if (waitForPark) changed_.wait(lock, [&] { return parked_ && now_ == limit_; });
+    }
+    void runForever() { runUntil(kForever, false); }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    uint64_t now_ = 0;
+    uint64_t limit_ = 0;
+    bool parked_ = false;
+};
+
+// Records the player's notifications (test code may lock).
+class RecordingListener final : public IPlayerListener {
+public:
+    void OnPlayerNotify(PlayerNotification notification) override
+    {
+        std::lock_guard lock(mutex_);
+        received_.push_back(notification);
+    }
+    [[nodiscard]] std::vector<int32_t> codes() const
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<int32_t> out;
+        for (const auto& n : received_) out.push_back(static_cast<int32_t>(n.code));
+        return out;
+    }
+    [[nodiscard]] std::vector<PlayerNotification> all() const
+    {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<PlayerNotification> received_;
+};
+
+// Event builders for hand-made song lists.
+inline TrackEvent noteEvent(int32_t track, int32_t tick, int32_t length, int32_t number, int32_t volume = 8,
+                            int32_t sequence = 0)
+{
+    TrackEvent e;
+    e.kind = TrackEventKind::Note;
+    e.tick = tick;
+    e.length = length;
+    e.noteNumber = number;
+    e.value = volume;
+    e.trackIndex = track;
+    e.channel = track;
+    e.sequence = sequence;
+    return e;
+}
+
+inline TrackEvent valueEvent(TrackEventKind kind, int32_t track, int32_t tick, int32_t value, int32_t value2 = 0,
+                             int32_t sequence = 0)
+{
+    TrackEvent e;
+    e.kind = kind;
+    e.tick = tick;
+    e.value = value;
+    e.value2 = value2;
+    e.trackIndex = track;
+    e.channel = track;
+    e.sequence = sequence;
+    return e;
+}
+
+// A song made of MML texts, one per track, compiled as the editor would.
+inline void fillSong(Song& song, const std::vector<std::u16string>& tracks)
+{
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        song.tracks[i].used = true;
+        song.tracks[i].text = tracks[i];
+    }
+    recompileAll(song);
+}
+
+}  // namespace zema::test
