@@ -42,6 +42,7 @@ sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMA_SANITIZE=ON -DZEMA_BENCH=OFF
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
 # libFuzzer targets built with clang; each runs for FUZZ_SECONDS (or FUZZ_RUNS runs).
