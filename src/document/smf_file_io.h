@@ -7,8 +7,8 @@
 
 namespace zema {
 
-// Whole-file reading and crash-safe replacement for the binary files the MIDI
-// import and export handle.
+// Whole-file reading and crash-safe replacement, shared by every document and
+// file writer (.mml documents, Standard MIDI Files).
 
 // The file's bytes, or nothing when it cannot be opened or read.
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& path);
