@@ -40,6 +40,8 @@ void addPlaybackCommands(CLI::App& app, int& exitCode);
 
 // settings and keys: the editor's settings folder.
 void addAppCommands(CLI::App& app, int& exitCode);
+// associate and autosave-name: file association and autosave naming.
+void addAssociateCommands(CLI::App& app, int& exitCode);
 
 // Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
 // it; prints the open-failure message and returns false when it cannot.

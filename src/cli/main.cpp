@@ -18,6 +18,7 @@ int main(int argc, char** argv)
     zema::cli::addSmfCommands(app, exitCode);
     zema::cli::addPlaybackCommands(app, exitCode);
     zema::cli::addAppCommands(app, exitCode);
+    zema::cli::addAssociateCommands(app, exitCode);
 
     CLI11_PARSE(app, argc, argv);
     return exitCode;

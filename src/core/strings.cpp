@@ -9,6 +9,9 @@ namespace zema {
 namespace {
 // Built-in texts, keyed by symbol. Keep sorted by symbol for lookup.
 constexpr std::pair<std::string_view, std::u16string_view> kBuiltIn[] = {
+    {"AFX_IDP_ASK_TO_SAVE", u"ファイル %s が変更されています。\n\n変更を保存しますか？"},
+    {"AFX_IDS_APP_TITLE", u"ZEMA"},
+    {"IDS_ABOUT_TITLE", u"バージョン情報"},
     {"IDS_CB_EX_BOARD_RANK", u"【作曲可能ランク】"},
     {"IDS_CB_EX_BOARD_SOURCE", u"【出典】"},
     {"IDS_CB_EX_BOARD_TITLE", u"【曲名】"},
@@ -24,6 +27,10 @@ constexpr std::pair<std::string_view, std::u16string_view> kBuiltIn[] = {
     {"IDS_CB_EX_RANK_IMPOSSIBLE", u"作曲不可能"},
     {"IDS_CB_EX_RANK_PRACTICE", u"練習"},
     {"IDS_CB_EX_REQUIRED_RANK", u"必要作曲ランク"},
+    {"IDS_CFG_FILE_DETACH", u"関連付けを解除しました。"},
+    {"IDS_CFG_FILE_FAILURE", u"関連付けに失敗しました。"},
+    {"IDS_CFG_FILE_OVERWRITE", u"既に関連付けられています。\n既存の関連付け設定に上書きしますか？"},
+    {"IDS_CFG_FILE_SUCCESS", u"関連付けを実行しました。"},
     {"IDS_CFG_KEY_COL_KEY", u"キー"},
     {"IDS_CFG_KEY_COL_MENU", u"メニュー"},
     {"IDS_CFG_KEY_NOTASSIGNED", u"なし"},

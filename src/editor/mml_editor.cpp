@@ -214,10 +214,18 @@ int CMMLEditor::pasteClipboard()
     return kEditorOk;
 }
 
+void CMMLEditor::startNewUndoStep()
+{
+    // Qt merges adjacent typing into the last undo command only while the
+    // document is marked modified; clearing the mark closes that command.
+    document()->setModified(false);
+}
+
 int CMMLEditor::undoStep()
 {
     if (!document()->isUndoAvailable()) return kEditorNothingToUndo;
     undo();
+    startNewUndoStep();
     report(kChangeUndo);
     return kEditorOk;
 }
@@ -226,6 +234,7 @@ int CMMLEditor::redoStep()
 {
     if (!document()->isRedoAvailable()) return kEditorNothingToUndo;
     redo();
+    startNewUndoStep();
     report(kChangeRedo);
     return kEditorOk;
 }

@@ -72,6 +72,9 @@ public:
     int cutSelection();
     int pasteClipboard();
     int undoStep();
+    // The next change starts a new undo step instead of extending the last
+    // typing run (after a save, so that typing on is a change of its own).
+    void startNewUndoStep();
     int redoStep();
     int search(std::u16string_view text, int flags);
 

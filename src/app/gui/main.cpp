@@ -1,21 +1,29 @@
 // zema: the MML editor window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 #include <system_error>
 
 #include "app/accelerator.h"
 #include "app/first_start.h"
 #include "app/gui/main_window.h"
+#include "app/gui/session_end.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
+
+#ifndef ZEMA_VERSION
+#define ZEMA_VERSION "0"
+#endif
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEMA"));
+    QApplication::setApplicationVersion(QStringLiteral(ZEMA_VERSION));
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption configDir(QStringLiteral("config-dir"), QStringLiteral("Settings folder"),
                                        QStringLiteral("DIR"));
     parser.addOption(configDir);
@@ -23,7 +31,7 @@ int main(int argc, char** argv)
     parser.process(app);
 
     std::optional<std::filesystem::path> given;
-    if (parser.isSet(configDir)) given = std::filesystem::path(parser.value(configDir).toStdString());
+    if (parser.isSet(configDir)) given = std::filesystem::path(parser.value(configDir).toStdU16String());
     const zema::EnvironmentLookup environment = zema::processEnvironment();
     const zema::SettingsLocation location{zema::chooseSettingsFolder(given, zema::programFolder(), environment)};
     std::error_code error;
@@ -35,10 +43,17 @@ int main(int argc, char** argv)
     (void)zema::ensureKeyFile(location.keyFilePath());
 
     zema::CMainWindow window(location, settings);
-    window.resize(1100, 720);
-    if (firstStart) (void)zema::saveSettings(settings, location.iniPath());
+    if (firstStart) window.storeSettings();
+    // A logout or kill ends the program as if it were closed, without asking:
+    // the work goes to the autosave file and the settings are written.
+    zema::SessionEndWatcher sessionEnd([&window] {
+        window.endSession();
+        QApplication::exit(0);
+    });
     window.show();
-    const int status = QApplication::exec();
-    (void)zema::saveSettings(settings, location.iniPath());
-    return status;
+
+    const QStringList files = parser.positionalArguments();
+    const QString commandLinePath = files.isEmpty() ? QString() : files.front();
+    QTimer::singleShot(0, &window, [&window, commandLinePath] { window.startUp(commandLinePath); });
+    return QApplication::exec();
 }

@@ -1,62 +1,190 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTimer>
 #include <array>
 #include <bitset>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 
+#include "app/accelerator.h"
+#include "app/mml_history.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "core/song.h"
+#include "playback/player_controller.h"
 
+class QAction;
+class QComboBox;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QTabBar;
 
 namespace zema {
 
 class CEditorFrame;
+class CAutosaver;
 
-// The editor's main window: track tabs over the editor frame, the piano roll
-// and event list beside it, and the five status panes. It holds the song and
-// hands every change of it to the libraries.
-class CMainWindow final : public QMainWindow {
+// What the window asks the user. Tests replace these to drive the window
+// without dialogs.
+struct WindowPrompts {
+    // Shows a message; returns the button pressed.
+    std::function<QMessageBox::StandardButton(QMessageBox::Icon icon, const QString& text,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton)>
+        message;
+    // File dialogs: the chosen path, or empty when cancelled.
+    std::function<QString(const QString& title, const QString& filter, const QString& initialPath)> openFile;
+    std::function<QString(const QString& title, const QString& filter, const QString& initialPath)> saveFile;
+    // A new name for a track tab, or nothing when cancelled.
+    std::function<std::optional<QString>(const QString& currentName)> trackName;
+};
+
+// The editor's main window: menus and shortcuts, track tabs over the sixteen
+// editors, the piano roll and event list beside them, the five status panes
+// and the transport. It owns the song, the undo history and the player, and
+// turns every command into calls of the libraries.
+class CMainWindow final : public QMainWindow, private IHistoryTarget {
     Q_OBJECT
 public:
-    CMainWindow(SettingsLocation location, Settings settings, QWidget* parent = nullptr);
+    CMainWindow(SettingsLocation location, Settings settings, WindowPrompts prompts = {},
+                QWidget* parent = nullptr);
+    ~CMainWindow() override;
 
-    // Starts an empty document with the settings' track count and timebase.
+    // The step the window posts to itself once it is built: opens the output
+    // device (asking about the MIDI settings on failure) and then the
+    // document named on the command line, if any.
+    void startUp(const QString& commandLinePath);
+    // Runs a menu or shortcut command: autosave first, then the command
+    // unless it is idle-only and the document is busy.
+    void runCommand(int32_t command);
+
+    // Document operations, as the commands use them. Each returns false when
+    // it did not happen (refused, cancelled or failed).
     void newDocument();
+    bool openDocumentPath(const QString& path);
+    bool saveDocument(bool askForPath);
+    // Asks to save a modified document; false when the pending action must stop.
+    bool confirmDiscard();
+    // Closing without the window system (session end): an autosave of a
+    // modified document, waited for, and the settings written.
+    void endSession();
+
+    // The buttons beside the piano-roll target list.
+    void muteCurrent();
+    void soloCurrent();
+    void unmuteAllTracks();
+    void toggleGroupLinkCurrent();
 
     [[nodiscard]] const Song& song() const { return song_; }
     [[nodiscard]] CEditorFrame& editorFrame() { return *frame_; }
+    [[nodiscard]] CMMLHistory& history() { return history_; }
+    [[nodiscard]] PlayerController& player() { return *player_; }
+    [[nodiscard]] const Settings& settings() const { return settings_; }
+    [[nodiscard]] const QString& documentPath() const { return documentPath_; }
+    [[nodiscard]] bool isModified() const { return history_.isModified(); }
+    [[nodiscard]] bool isBusy() const;
     [[nodiscard]] QString statusText(int pane) const;
+    [[nodiscard]] QTabBar& tabBar() { return *tabs_; }
+    [[nodiscard]] QAction* action(int32_t command) const;
+    [[nodiscard]] std::time_t loadTimeStamp() const { return loadStamp_; }
+    [[nodiscard]] int autosavesStarted() const { return autosavesStarted_; }
+    // The file the next autosave of this document writes.
+    [[nodiscard]] std::filesystem::path autosavePath() const;
+    // Waits for autosave writes still running.
+    void waitForAutosaves();
     // Recompiles the tracks changed since the last recompile now.
     void recompilePending();
     [[nodiscard]] bool recompileScheduled() const { return recompileTimer_.isActive(); }
+    // Writes the settings and the window placement as closing does.
+    void storeSettings();
 
     static constexpr int kRecompileDelayMs = 250;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // IHistoryTarget
+    void selectTrack(int32_t slot) override;
+    void editorUndo(int32_t slot) override;
+    void editorRedo(int32_t slot) override;
+    void storeTrackText(int32_t slot) override;
+    void stepApplied(const HistoryStep& step) override;
+    void historyChanged() override;
+
     void buildLayout();
-    void applyViewMode();
+    void buildMenus();
+    void applyShortcuts();
+    void applyViewMode(uint32_t mode);
+    void restorePlacement();
     void rebuildTabs();
-    void selectTab(int tabIndex);
+    void rebuildRecentMenu();
+    void onTabChanged(int tabIndex);
     void onEditorChange(int slot, int code);
+    void onPlayerNotification(PlayerNotification notification);
+    void onDisplayTick();
     void refreshStatus();
     void refreshTitle();
+    void refreshChecks();
+    void loadEditorsFromSong();
+    void setPlaying(bool playing);
+    void sendMuteStates();
+    // Typing after this point starts new undo steps in every editor.
+    void closeTypingRuns();
+
+    void dispatch(int32_t command);
+    void openWithDialog();
+    void openRecent(int index);
+    void openDropped(const QString& path);
+    void addTrackCommand();
+    void deleteTrackCommand();
+    void renameTrackCommand();
+    void selectNeighbourTab(int direction);
+    void optimizeTracks(bool all);
+    void startPlayback(int32_t command);
+    void autosaveIfNeeded();
+    void showOutputDeviceError(int code);
+
+    QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    [[nodiscard]] int currentSlot() const { return song_.currentTrack; }
 
     SettingsLocation location_;
     Settings settings_;
+    WindowPrompts prompts_;
+    CAccelerator keys_;
     Song song_;
+    CMMLHistory history_;
+    std::unique_ptr<PlayerController> player_;
+    std::unique_ptr<CAutosaver> autosaver_;
+    QString documentPath_;
+    std::time_t loadStamp_ = 0;
+    bool saving_ = false;
+    bool historyReplaying_ = false;  // an undo or redo is driving the editors
+    int autosavesStarted_ = 0;
     std::bitset<kTrackCount> pendingTracks_;  // edited since the last recompile
     QTimer recompileTimer_;
+    QTimer displayTimer_;                     // position display and player notifications
 
-    QTabBar* tabs_ = nullptr;                 // widgets below are owned by the window
+    std::map<int32_t, QAction*> actions_;     // owned by the window
+    QMenu* recentMenu_ = nullptr;
+    QTabBar* tabs_ = nullptr;
     CEditorFrame* frame_ = nullptr;
-    QSplitter* splitter_ = nullptr;
+    QSplitter* splitter_ = nullptr;          // piano roll | text side
+    QSplitter* textSplitter_ = nullptr;      // editor | event list
     QWidget* pianoRoll_ = nullptr;
     QWidget* eventList_ = nullptr;
+    QComboBox* target_ = nullptr;
+    QLabel* position_ = nullptr;
     std::array<QLabel*, 5> panes_{};
 };
 

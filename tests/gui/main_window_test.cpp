@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QTabBar>
+#include <QTest>
+#include <deque>
+#include <fstream>
+
+#include "app/command_table.h"
+#include "app/gui/key_mapping.h"
+#include "app/gui/main_window.h"
+#include "app/settings.h"
+#include "app/app_test_support.h"
+#include "editor/editor_frame.h"
+#include "editor/qt_test_support.h"
+
+namespace zema {
+namespace {
+
+using test::qtApp;
+
+// The window with scripted answers: every message is recorded and answered
+// from the queue (OK when it is empty), dialogs return the prepared paths.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { (void)qtApp(); }
+
+    CMainWindow& makeWindow(Settings settings = {})
+    {
+        correctSettings(settings);
+        WindowPrompts prompts;
+        prompts.message = [this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons,
+                                 QMessageBox::StandardButton) {
+            messages.push_back({icon, text});
+            if (answers.empty()) return QMessageBox::Ok;
+            const auto answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+        prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
+        prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
+        prompts.trackName = [this](const QString&) { return newName; };
+        window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
+        return *window;
+    }
+
+    CMMLEditor& editor(int slot) { return *window->editorFrame().editor(slot); }
+
+    void type(int slot, const char* text)
+    {
+        window->tabBar().setCurrentIndex(tabOf(slot));
+        QTest::keyClicks(&editor(slot), QString::fromUtf8(text));
+        window->recompilePending();
+    }
+
+    int tabOf(int slot) const
+    {
+        const auto& order = window->song().trackOrder;
+        return static_cast<int>(std::find(order.begin(), order.end(), slot) - order.begin());
+    }
+
+    QString writeDocument(const std::string& name, const std::string& bytes)
+    {
+        const auto path = folder.path() / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return QString::fromStdString(path.string());
+    }
+
+    struct Message {
+        QMessageBox::Icon icon;
+        QString text;
+    };
+    test::TempFolder folder;
+    std::unique_ptr<CMainWindow> window;
+    std::vector<Message> messages;
+    std::deque<QMessageBox::StandardButton> answers;
+    QString savePath;
+    QString openPath;
+    std::optional<QString> newName;
+};
+
+TEST_F(MainWindowTest, NewDocumentSkipsTheDrumSlot)
+{
+    Settings settings;
+    settings.defaultTrackCount = 10;
+    auto& w = makeWindow(settings);
+    EXPECT_EQ(w.song().trackOrder, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 10}));
+    EXPECT_EQ(w.tabBar().tabText(9), "Track11");
+    EXPECT_FALSE(w.isModified());
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - (名称未設定) []");
+}
+
+TEST_F(MainWindowTest, ModifiedPromptAnswers)
+{
+    auto& w = makeWindow();
+    type(0, "cde");
+    ASSERT_TRUE(w.isModified());
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - (名称未設定)(更新) []");
+
+    // Cancel keeps everything.
+    answers = {QMessageBox::Cancel};
+    w.runCommand(command::kFileNew);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(messages[0].text, "ファイル <名称未設定> が変更されています。\n\n変更を保存しますか？");
+    EXPECT_EQ(editor(0).text(), u"cde");
+
+    // Yes with a cancelled save dialog also keeps everything.
+    answers = {QMessageBox::Yes};
+    savePath.clear();
+    w.runCommand(command::kFileNew);
+    EXPECT_EQ(editor(0).text(), u"cde");
+    EXPECT_TRUE(w.isModified());
+
+    // Yes with a path saves, then the new document comes.
+    answers = {QMessageBox::Yes};
+    savePath = QString::fromStdString((folder.path() / "kept.mml").string());
+    w.runCommand(command::kFileNew);
+    EXPECT_TRUE(QFile::exists(savePath));
+    EXPECT_EQ(editor(0).text(), u"");
+    EXPECT_TRUE(w.documentPath().isEmpty());
+    EXPECT_FALSE(w.isModified());
+
+    // No discards.
+    type(0, "c");
+    answers = {QMessageBox::No};
+    w.runCommand(command::kFileNew);
+    EXPECT_EQ(editor(0).text(), u"");
+    EXPECT_FALSE(w.isModified());
+}
+
+TEST_F(MainWindowTest, SaveFailureKeepsPathAndModifiedState)
+{
+    auto& w = makeWindow();
+    savePath = QString::fromStdString((folder.path() / "song.mml").string());
+    ASSERT_TRUE(w.saveDocument(false));
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - song.mml []");
+    type(0, "cde");
+
+    savePath = QString::fromStdString((folder.path() / "missing-folder" / "x.mml").string());
+    EXPECT_FALSE(w.saveDocument(true));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().icon, QMessageBox::Critical);
+    EXPECT_EQ(messages.back().text, "ファイルが保存出来ませんでした。");
+    EXPECT_TRUE(w.documentPath().endsWith("song.mml"));
+    EXPECT_TRUE(w.isModified());
+}
+
+TEST_F(MainWindowTest, UndoAndRedoCrossTracksAndReachTheSavedState)
+{
+    auto& w = makeWindow();
+    type(0, "c");
+    type(1, "d");
+    EXPECT_EQ(w.song().currentTrack, 1);
+
+    w.runCommand(command::kUndo);
+    EXPECT_EQ(editor(1).text(), u"");
+    w.runCommand(command::kUndo);
+    EXPECT_EQ(w.song().currentTrack, 0);  // the second undo brings the first track forward
+    EXPECT_EQ(editor(0).text(), u"");
+    EXPECT_FALSE(w.isModified());
+
+    w.runCommand(command::kRedo);
+    w.runCommand(command::kRedo);
+    EXPECT_EQ(editor(0).text(), u"c");
+    EXPECT_EQ(editor(1).text(), u"d");
+    EXPECT_EQ(w.song().currentTrack, 1);
+    w.recompilePending();
+    EXPECT_EQ(w.statusText(2), "文字数 : 1");
+
+    // Save, edit, undo: back at the saved state.
+    savePath = QString::fromStdString((folder.path() / "s.mml").string());
+    ASSERT_TRUE(w.saveDocument(false));
+    type(1, "e");
+    EXPECT_TRUE(w.isModified());
+    w.runCommand(command::kUndo);
+    EXPECT_FALSE(w.isModified());
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track2 - s.mml []");
+}
+
+TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
+{
+    auto& w = makeWindow();
+    const QString path = writeDocument("a.mml", "[Settings]\r\nTitle=Waltz\r\n[Channel1]\r\nt120o4cde\r\n");
+    ASSERT_TRUE(w.openDocumentPath(path));
+    EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - a.mml [Waltz]");
+    EXPECT_EQ(w.settings().recentFiles.front(), path.toStdU16String());
+
+    EXPECT_FALSE(w.openDocumentPath(QString::fromStdString((folder.path() / "nothing.mml").string())));
+    EXPECT_EQ(messages.back().text, "ファイルが開けませんでした。");
+    EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+
+    // A recent entry whose file is gone leaves the list.
+    QFile::remove(path);
+    w.runCommand(command::kRecentFirst);
+    EXPECT_TRUE(w.settings().recentFiles.empty());
+}
+
+TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
+{
+    auto& w = makeWindow();
+    type(0, "t150l8.o5v12c");
+    QTest::keyClick(&editor(0), Qt::Key_Return);
+    type(0, "d");
+    ASSERT_EQ(editor(0).text(), u"t150l8.o5v12c\r\nd");
+    EXPECT_EQ(w.statusText(0), "分解能 : 96");
+    EXPECT_EQ(w.statusText(1), "拍子 :  4 /  4");
+    EXPECT_EQ(w.statusText(2), "文字数 : 14");  // line breaks are not characters of the game
+    EXPECT_EQ(w.statusText(3), "Tempo 150, Octave 5, Velocity 12, L8.");
+    EXPECT_EQ(w.statusText(4), "1 行 1 列");  // (line, column) from 0, as the editor counts
+}
+
+TEST_F(MainWindowTest, TrackCommandsAndTheirUndo)
+{
+    Settings settings;
+    settings.defaultTrackCount = 15;
+    auto& w = makeWindow(settings);
+    w.runCommand(command::kTrackAdd);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "これ以上トラックを追加できません。");
+    EXPECT_FALSE(w.isModified());
+
+    type(3, "abc");
+    w.runCommand(command::kTrackDelete);
+    EXPECT_FALSE(w.song().tracks[3].used);
+    EXPECT_EQ(w.tabBar().count(), 14);
+    w.runCommand(command::kUndo);
+    EXPECT_TRUE(w.song().tracks[3].used);
+    EXPECT_EQ(w.tabBar().tabText(3), "Track4");
+    EXPECT_EQ(editor(3).text(), u"abc");
+
+    newName = QStringLiteral("Lead");
+    w.runCommand(command::kTrackRename);
+    EXPECT_EQ(w.tabBar().tabText(3), "Lead");
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Lead - (名称未設定)(更新) []");
+    w.runCommand(command::kUndo);
+    EXPECT_EQ(w.tabBar().tabText(3), "Track4");
+}
+
+TEST_F(MainWindowTest, DeletingTheLastTrackDoesNothing)
+{
+    Settings settings;
+    settings.defaultTrackCount = 1;
+    auto& w = makeWindow(settings);
+    w.runCommand(command::kTrackDelete);
+    EXPECT_EQ(w.tabBar().count(), 1);
+    EXPECT_FALSE(w.isModified());
+    w.runCommand(command::kTrackAdd);
+    EXPECT_EQ(w.tabBar().count(), 2);
+    EXPECT_EQ(w.song().currentTrack, 1);
+    w.runCommand(command::kTrackSelectLeft);
+    EXPECT_EQ(w.song().currentTrack, 0);
+    w.runCommand(command::kTrackSelectLeft);
+    EXPECT_EQ(w.song().currentTrack, 0);
+}
+
+TEST_F(MainWindowTest, OptimizeIsOneUndoableReplacement)
+{
+    auto& w = makeWindow();
+    type(0, "c4 c4 c4 c4 r4 r4");
+    w.runCommand(command::kOptimize);
+    const std::u16string optimized = editor(0).text();
+    EXPECT_LT(optimized.size(), 17u);
+    w.runCommand(command::kUndo);
+    EXPECT_EQ(editor(0).text(), u"c4 c4 c4 c4 r4 r4");
+}
+
+TEST_F(MainWindowTest, AutosaveWritesOneFilePerDocumentBeforeCommands)
+{
+    auto& w = makeWindow();
+    w.runCommand(command::kTrackSelectRight);  // unmodified: nothing to keep
+    w.waitForAutosaves();
+    EXPECT_EQ(w.autosavesStarted(), 0);
+
+    type(0, "cde");
+    w.runCommand(command::kTrackSelectRight);
+    w.waitForAutosaves();
+    type(1, "efg");
+    w.runCommand(command::kTrackSelectLeft);
+    w.waitForAutosaves();
+    EXPECT_EQ(w.autosavesStarted(), 2);
+    const auto file = w.autosavePath();
+    EXPECT_EQ(file.parent_path(), folder.path() / "autosave");
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find("efg"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "autosave"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(MainWindowTest, BusyWindowIgnoresIdleOnlyCommands)
+{
+    auto& w = makeWindow();
+    type(0, "c");
+    // A window with no device cannot start playing; Play reports failure and stays idle.
+    w.player().setDeviceFactory([](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
+        code = 1;
+        return nullptr;
+    });
+    w.runCommand(command::kPlayToggle);
+    EXPECT_FALSE(w.isBusy());
+    w.runCommand(command::kTrackAdd);
+    EXPECT_EQ(w.tabBar().count(), 4);
+}
+
+TEST_F(MainWindowTest, StartUpAsksAboutTheMidiSettingsWhenTheDeviceFails)
+{
+    auto& w = makeWindow();
+    w.player().setDeviceFactory([](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
+        code = 1;
+        return nullptr;
+    });
+    answers = {QMessageBox::No};
+    w.startUp(QString());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "MIDI出力デバイスのオープンに失敗しました。\n\nMIDI設定を開きますか？");
+}
+
+TEST_F(MainWindowTest, ShortcutsComeFromTheKeyFile)
+{
+    auto& w = makeWindow();
+    EXPECT_EQ(w.action(command::kFileSave)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(w.action(command::kFileSaveAs)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    EXPECT_EQ(w.action(command::kPlayToggle)->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(w.action(command::kPlayCursor)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Space")));
+    EXPECT_EQ(w.action(command::kTrackProperty)->shortcut(), QKeySequence(QStringLiteral("Alt+Return")));
+    EXPECT_FALSE(w.action(command::kMmlCheck)->isEnabled());
+    EXPECT_EQ(keySequenceOf(KeyAssign{0x6B, false, false, false}), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+    EXPECT_TRUE(keySequenceOf(KeyAssign{0xFF, true, false, false}).isEmpty());
+}
+
+TEST_F(MainWindowTest, ClosingAsksAndCancelKeepsTheWindow)
+{
+    auto& w = makeWindow();
+    w.show();
+    type(0, "c");
+    answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(w.close());
+    answers = {QMessageBox::No};
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
+}
+
+TEST_F(MainWindowTest, SessionEndKeepsAModifiedDocumentInTheAutosaveFile)
+{
+    Settings settings;
+    settings.autoSave = false;  // the session end keeps the work even so
+    auto& w = makeWindow(settings);
+    type(0, "abc");
+    w.endSession();
+    EXPECT_TRUE(std::filesystem::exists(w.autosavePath()));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
+}
+
+}  // namespace
+}  // namespace zema
