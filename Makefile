@@ -31,7 +31,9 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/cli/zema-cli events --song $(DEMO)
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: set DISPLAY, or try: xvfb-run $(BUILD_DIR)/src/app/gui/zema $(DEMO)"; fi
+	$(BUILD_DIR)/src/app/gui/zema $(DEMO)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do \

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QTabBar>
 #include <QTest>
 #include <deque>
@@ -353,6 +354,26 @@ TEST_F(MainWindowTest, SessionEndKeepsAModifiedDocumentInTheAutosaveFile)
     w.endSession();
     EXPECT_TRUE(std::filesystem::exists(w.autosavePath()));
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST_F(MainWindowTest, ShownWindowGivesTabsAndPanesTheirFullSize)
+{
+    auto& w = makeWindow();
+    w.show();
+    QTest::qWait(50);
+    EXPECT_EQ(w.tabBar().height(), w.tabBar().sizeHint().height());  // a new document's tabs are on screen
+    type(0, "t150l8.o5v12c");
+    for (int pane = 0; pane < 5; ++pane) {
+        const auto* label = w.findChild<QLabel*>(QStringLiteral("StatusPane%1").arg(pane));
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << "pane " << pane << " is cut: " << label->text().toStdString();
+    }
 }
 
 }  // namespace

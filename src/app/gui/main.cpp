@@ -1,6 +1,8 @@
 // zema: the MML editor window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QTimer>
 #include <system_error>
 
@@ -20,6 +22,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEMA"));
     QApplication::setApplicationVersion(QStringLiteral(ZEMA_VERSION));
+
+    // The interface is Japanese: Qt's own buttons and dialogs follow it.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -242,6 +242,10 @@ void CMainWindow::buildLayout()
         QLabel*& pane = panes_[i];
         pane = new QLabel(this);
         pane->setObjectName(QStringLiteral("StatusPane%1").arg(i));
+        // Wide enough for the longest text of each pane, so growing numbers never get cut.
+        static const char* const widest[] = {"分解能 : 9999", "拍子 : 99 / 99", "文字数 : 99999",
+                                             "Tempo 999, Octave 9, Velocity 99, L64.", "99999 行 99999 列"};
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QString::fromUtf8(widest[i])) + 8);
         statusBar()->addPermanentWidget(pane, i == 3 ? 1 : 0);
     }
 
@@ -356,7 +360,7 @@ void CMainWindow::restorePlacement()
     const WindowPlacement stored = loadWindowPlacement(location_.iniPath(), now);
     const int width = stored.right - stored.left;
     const int height = stored.bottom - stored.top;
-    if (width >= 200 && height >= 150) {
+    if (stored != now && width >= 200 && height >= 150) {
         setGeometry(stored.left, stored.top, width, height);
     } else {
         resize(1100, 720);
@@ -378,6 +382,8 @@ void CMainWindow::rebuildTabs()
         }
         tabs_->setCurrentIndex(current);
     }
+    // A tab bar that is not on screen yet does not tell its layout that it grew.
+    tabs_->updateGeometry();
     onTabChanged(tabs_->currentIndex());
 }
 
