@@ -28,9 +28,9 @@ constexpr int kStartOctave = 4;
 constexpr int kStartVolume = 8;
 constexpr int32_t kMaxTicks = 1 << 30;
 constexpr size_t kMaxSegments = 40'000;
-// Any state can be reached from the cheapest one by an `l` (at most 4
-// characters) and an octave change (at most 2) before the next note.
-constexpr int32_t kClosureReach = 6;
+// The dearest octave change (`o` and a digit): any cell is reached from the
+// cheapest one of a layer by an `l` and at most this before the next note.
+constexpr int32_t kOctaveReach = 2;
 // Default pieces written before an `l` inside one chain segment (a bound that
 // could cut optimality only for a chain of more than this many pieces of the
 // old default followed by pieces of a new one).
@@ -211,55 +211,59 @@ private:
     {
         Layer layer;
         layer.base = *std::min_element(costs.begin(), costs.end());
-        for (size_t i = 0; i < costs.size(); ++i) {
-            const int64_t rel = static_cast<int64_t>(costs[i]) - layer.base;
-            layer.rel[i] = static_cast<uint8_t>(std::min<int64_t>(rel, 255));
-        }
+        for (size_t i = 0; i < costs.size(); ++i) layer.rel[i] = static_cast<uint8_t>(std::min(costs[i] - layer.base, 255));
         return layer;
     }
 
     static Costs load(const Layer& layer)
     {
         Costs costs;
-        for (size_t i = 0; i < costs.size(); ++i)
-            costs[i] = layer.rel[i] == 255 ? kInfinity : layer.base + layer.rel[i];
+        const int32_t base = layer.base;
+        for (size_t i = 0; i < costs.size(); ++i) {
+            const int32_t rel = layer.rel[i];
+            costs[i] = rel == 255 ? kInfinity : base + rel;
+        }
         return costs;
     }
 
-    // `l` commands at a boundary (one is enough: a second overrides the first).
+    // `l` commands at a boundary (one is enough: a second overrides the
+    // first), each from the cheapest state of the octave; for that state
+    // itself an `l` only adds characters.
     static void lengthClosure(Costs& d)
     {
+        static constexpr std::array<int32_t, kStates> kCommand = [] {
+            std::array<int32_t, kStates> c{};
+            for (int s = 0; s < kStates; ++s) c[static_cast<size_t>(s)] = lengthCommandCost(s);
+            return c;
+        }();
         for (int o = 0; o < kOctaves; ++o) {
-            int best = 0;
-            int32_t min1 = kInfinity;
-            int32_t min2 = kInfinity;
-            for (int s = 0; s < kStates; ++s) {
-                const int32_t v = d[cell(o, s)];
-                if (v < min1) {
-                    min2 = min1;
-                    min1 = v;
-                    best = s;
-                } else if (v < min2) {
-                    min2 = v;
-                }
-            }
-            for (int s = 0; s < kStates; ++s) {
-                const int32_t from = s == best ? min2 : min1;
-                d[cell(o, s)] = std::min(d[cell(o, s)], addCost(from, lengthCommandCost(s)));
-            }
+            int32_t* row = d.data() + cell(o, 0);
+            int32_t least = kInfinity;
+            for (int s = 0; s < kStates; ++s) least = std::min(least, row[s]);
+            if (least >= kInfinity) continue;
+            for (int s = 0; s < kStates; ++s) row[s] = std::min(row[s], least + kCommand[static_cast<size_t>(s)]);
         }
     }
 
-    // Octave commands before a note; rests do not care about the octave.
+    // A neighbour octave costs 1 (`<`, `>`), octave 0 costs 1 (`o`) from
+    // anywhere, any other 2 (`o` and a digit): per state, the cheapest octave
+    // plus that, or a neighbour plus 1.
     static void octaveClosure(Costs& d)
     {
+        static_assert(kInfinity + 2 < INT32_MAX);
+        std::array<int32_t, kStates> least;
+        least.fill(kInfinity);
+        for (int o = 0; o < kOctaves; ++o) {
+            for (int s = 0; s < kStates; ++s) least[static_cast<size_t>(s)] = std::min(least[static_cast<size_t>(s)], d[cell(o, s)]);
+        }
         const Costs in = d;
         for (int o = 0; o < kOctaves; ++o) {
+            const int32_t far = o == 0 ? 1 : 2;
             for (int s = 0; s < kStates; ++s) {
-                int32_t best = kInfinity;
-                for (int from = 0; from < kOctaves; ++from)
-                    best = std::min(best, addCost(in[cell(from, s)], octaveCost(from, o)));
-                d[cell(o, s)] = best;
+                int32_t best = std::min(in[cell(o, s)], least[static_cast<size_t>(s)] + far);
+                if (o > 0) best = std::min(best, in[cell(o - 1, s)] + 1);
+                if (o + 1 < kOctaves) best = std::min(best, in[cell(o + 1, s)] + 1);
+                d[cell(o, s)] = std::min(best, kInfinity);
             }
         }
     }
@@ -296,24 +300,29 @@ private:
 
     // Calls visit(state, a, b, ticks, cost) for every non-empty run of
     // default pieces (a plain, b dotted) of the state in force that fits in
-    // x ticks and costs less than `bound`.
+    // x ticks and can still lead somewhere: its cost plus the rest of the
+    // chain at `rate` (no chain does better per tick) below `limit`. A run
+    // only grows dearer against that bound as it takes more pieces, since
+    // its own pieces cost no less per tick. Stops once visit returns true.
     template <typename Visit>
-    void defaultRuns(const Costs& in, int octave, const PieceCosts& pc, int32_t x, int32_t bound, Visit visit)
+    void defaultRuns(const Costs& in, int octave, const PieceCosts& pc, int32_t x, int32_t limit, exact::Rate rate,
+                     Visit visit)
     {
         const int32_t cdd = pc.dottedDefaultCost();
         for (int s = 0; s < kStates; ++s) {
             const int32_t from = in[cell(octave, s)];
-            if (from >= bound) continue;
+            if (from >= limit) continue;
             const int32_t t = tables_.ticks(s);
             const int32_t td = pc.explicitOverhead > 0 ? tables_.dottedDefaultTicks(s) : 0;
             for (int32_t b = 0; (b == 0 || td > 0) && b <= kMaxPiecesBeforeMidLength; ++b) {
                 const int64_t bCost = from + static_cast<int64_t>(b) * cdd;
-                if (static_cast<int64_t>(b) * td > x || bCost >= bound) break;
+                const int64_t bUsed = static_cast<int64_t>(b) * td;
+                if (bUsed > x || !exact::belowLimit(bCost, x - bUsed, rate, limit)) break;
                 for (int32_t a = 0; (a == 0 || t > 0) && a + b <= kMaxPiecesBeforeMidLength; ++a) {
-                    const int64_t used = static_cast<int64_t>(b) * td + static_cast<int64_t>(a) * t;
+                    const int64_t used = bUsed + static_cast<int64_t>(a) * t;
                     const int64_t q = bCost + static_cast<int64_t>(a) * pc.defaultCost;
-                    if (used > x || q >= bound) break;
-                    if (a + b > 0) visit(s, a, b, static_cast<int32_t>(used), static_cast<int32_t>(q));
+                    if (used > x || !exact::belowLimit(q, x - used, rate, limit)) break;
+                    if (a + b > 0 && visit(s, a, b, static_cast<int32_t>(used), static_cast<int32_t>(q))) return;
                 }
             }
         }
@@ -333,39 +342,52 @@ private:
             if (x == 0) {
                 for (int s = 0; s < kStates; ++s) out[cell(o, s)] = addCost(in[cell(o, s)], zeroPiece(pc, s).cost);
             } else {
-                const auto& chain = tables_.chainCosts(pc, x);
-                for (int s = 0; s < kStates; ++s) out[cell(o, s)] = addCost(in[cell(o, s)], chain[static_cast<size_t>(s)]);
+                // Both at most kInfinity: the sum cannot overflow.
+                const int32_t* chain = tables_.chainCosts(pc, x).data();
+                const int32_t* from = in.data() + cell(o, 0);
+                int32_t* to = out.data() + cell(o, 0);
+                for (int s = 0; s < kStates; ++s) to[s] = std::min(from[s] + chain[s], kInfinity);
             }
-            for (int s = 0; s < kStates; ++s) rowMin[static_cast<size_t>(o)] = std::min(rowMin[static_cast<size_t>(o)], out[cell(o, s)]);
+            int32_t least = kInfinity;
+            for (int s = 0; s < kStates; ++s) least = std::min(least, out[cell(o, s)]);
+            rowMin[static_cast<size_t>(o)] = least;
         }
         const int32_t globalMin = *std::min_element(rowMin.begin(), rowMin.end());
         if (x > 0) {
             // An `l` between the pieces: default pieces of the state in force,
-            // then the new default for the rest of the chain.
+            // then the new default for the rest of the chain. It pays the same
+            // `l` as setting the new default at the next boundary would, so it
+            // is worth it only when the pieces themselves beat the best state
+            // of this octave, and the best state of any octave plus an octave
+            // change.
             std::vector<std::pair<int32_t, int32_t>> runs;  // ticks used, cost
             for (int o = 0; o < kOctaves; ++o) {
                 const PieceCosts& pc = costs[static_cast<size_t>(o)];
                 if (pc.defaultCost >= kInfinity) continue;
                 int32_t inMin = kInfinity;
                 for (int s = 0; s < kStates; ++s) inMin = std::min(inMin, in[cell(o, s)]);
-                // A result at or above this is matched by the best state plus
-                // commands at the next boundary.
-                const int32_t bound = std::min(rowMin[static_cast<size_t>(o)], addCost(globalMin, kClosureReach));
+                const int32_t limit = std::min(rowMin[static_cast<size_t>(o)], addCost(globalMin, kOctaveReach));
+                const PieceTables::Rates& rates = tables_.chainRates(pc);
                 runs.clear();
-                defaultRuns(in, o, pc, x, bound, [&](int, int32_t, int32_t, int32_t used, int32_t q) {
+                defaultRuns(in, o, pc, x, limit, rates.best, [&](int, int32_t, int32_t, int32_t used, int32_t q) {
                     // Worth it only when cheaper than writing those ticks
                     // explicitly after an `l` from the best state.
                     if (pc.explicitOverhead > 0 && q >= addCost(inMin, tables_.explicitCost(pc.explicitOverhead, used)))
-                        return;
+                        return false;
                     runs.emplace_back(used, q);
+                    return false;
                 });
                 std::sort(runs.begin(), runs.end());
                 for (size_t i = 0; i < runs.size(); ++i) {
                     if (i > 0 && runs[i].first == runs[i - 1].first) continue;  // sorted: the first is the cheapest
-                    const auto& rest = tables_.chainCosts(pc, x - runs[i].first);
+                    const auto [used, q] = runs[i];
+                    const int32_t rest = x - used;
                     for (int s = 0; s < kStates; ++s) {
-                        const int32_t c = addCost(runs[i].second + lengthCommandCost(s), rest[static_cast<size_t>(s)]);
-                        out[cell(o, s)] = std::min(out[cell(o, s)], c);
+                        int32_t& target = out[cell(o, s)];
+                        const int32_t stateLimit = std::min(limit, target - lengthCommandCost(s));
+                        if (!exact::belowLimit(q, rest, rates.byState[static_cast<size_t>(s)], stateLimit)) continue;
+                        const int32_t c = addCost(q + lengthCommandCost(s), tables_.chainCost(pc, s, rest));
+                        target = std::min(target, c);
                     }
                 }
             }
@@ -406,12 +428,16 @@ private:
             plan.chainState = s;
             plan.chain = tables_.chainSpelling(pc, s, x);
         } else {
-            defaultRuns(in, o, pc, x, value, [&](int state, int32_t a, int32_t b, int32_t used, int32_t q) {
-                if (from >= 0) return;
-                const int32_t rest = tables_.chainCosts(pc, x - used)[static_cast<size_t>(s)];
-                if (addCost(q + lengthCommandCost(s), rest) != value) return;
+            // The run and the rest cost value - lengthCommandCost(s) together.
+            const int32_t runLimit = value - lengthCommandCost(s) + 1;
+            const PieceTables::Rates& rates = tables_.chainRates(pc);
+            const exact::Rate rate = rates.byState[static_cast<size_t>(s)];
+            defaultRuns(in, o, pc, x, runLimit, rates.best, [&](int state, int32_t a, int32_t b, int32_t used, int32_t q) {
+                if (!exact::belowLimit(q, x - used, rate, runLimit)) return false;
+                if (addCost(q + lengthCommandCost(s), tables_.chainCost(pc, s, x - used)) != value) return false;
                 from = state;
                 plan = {-1, 0, 0, state, a, b, s, s, tables_.chainSpelling(pc, s, x - used), -1};
+                return true;
             });
         }
         if (from < 0) return false;

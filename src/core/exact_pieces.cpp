@@ -138,7 +138,7 @@ void PieceTables::explicitPieces(int32_t overhead, int32_t x, std::vector<int>& 
     }
 }
 
-int32_t PieceTables::chainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling)
+int32_t PieceTables::computeChainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling)
 {
     if (x == 0) return 0;
     const int32_t t = ticks(state);
@@ -195,22 +195,63 @@ int32_t PieceTables::chainCost(const PieceCosts& costs, int state, int32_t x, Ch
     return best;
 }
 
-const std::array<int32_t, kStates>& PieceTables::chainCosts(const PieceCosts& costs, int32_t x)
+std::array<int32_t, kStates>& PieceTables::chainSlot(const PieceCosts& costs, int32_t x)
 {
     const uint64_t key = (static_cast<uint64_t>(costs.explicitOverhead) << 40) |
                          (static_cast<uint64_t>(costs.defaultCost) << 32) | static_cast<uint32_t>(x);
     auto [it, inserted] = chains_.try_emplace(key);
-    if (inserted) {
-        for (int state = 0; state < kStates; ++state) it->second[static_cast<size_t>(state)] = chainCost(costs, state, x, nullptr);
-    }
+    if (inserted) it->second.fill(-1);
     return it->second;
+}
+
+const std::array<int32_t, kStates>& PieceTables::chainCosts(const PieceCosts& costs, int32_t x)
+{
+    std::array<int32_t, kStates>& slot = chainSlot(costs, x);
+    for (int state = 0; state < kStates; ++state) {
+        int32_t& v = slot[static_cast<size_t>(state)];
+        if (v < 0) v = computeChainCost(costs, state, x, nullptr);
+    }
+    return slot;
+}
+
+int32_t PieceTables::chainCost(const PieceCosts& costs, int state, int32_t x)
+{
+    int32_t& v = chainSlot(costs, x)[static_cast<size_t>(state)];
+    if (v < 0) v = computeChainCost(costs, state, x, nullptr);
+    return v;
 }
 
 ChainSpelling PieceTables::chainSpelling(const PieceCosts& costs, int state, int32_t x)
 {
     ChainSpelling spelling;
-    (void)chainCost(costs, state, x, &spelling);
+    (void)computeChainCost(costs, state, x, &spelling);
     return spelling;
+}
+
+const PieceTables::Rates& PieceTables::chainRates(const PieceCosts& costs)
+{
+    const uint64_t key = (static_cast<uint64_t>(costs.explicitOverhead) << 32) | static_cast<uint32_t>(costs.defaultCost);
+    auto [it, inserted] = rates_.try_emplace(key);
+    if (!inserted) return it->second;
+    const auto consider = [](Rate& best, int64_t chars, int64_t ticks) {
+        if (ticks <= 0 || chars >= kInfinity) return;
+        if (best.den == 0 || chars * best.den < best.num * ticks) best = {chars, ticks};
+    };
+    Rates& rates = it->second;
+    Rate explicitRate;
+    if (costs.explicitOverhead > 0 && !items_.empty()) {
+        (void)table(costs.explicitOverhead);
+        const Item& period = items_[periodItems_[static_cast<size_t>(costs.explicitOverhead)]];
+        consider(explicitRate, costs.explicitOverhead + period.chars, period.ticks);
+    }
+    for (int state = 0; state < kStates; ++state) {
+        Rate& r = rates.byState[static_cast<size_t>(state)];
+        r = explicitRate;
+        consider(r, costs.defaultCost, ticks(state));
+        if (costs.explicitOverhead > 0) consider(r, costs.dottedDefaultCost(), dottedDefaultTicks(state));
+        if (r.den > 0) consider(rates.best, r.num, r.den);
+    }
+    return rates;
 }
 
 }  // namespace zema::exact

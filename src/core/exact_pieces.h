@@ -41,6 +41,20 @@ struct PieceCosts {
     friend bool operator==(const PieceCosts&, const PieceCosts&) = default;
 };
 
+// Characters per tick as a fraction num / den; den = 0 when no piece makes
+// ticks at all.
+struct Rate {
+    int64_t num = 0;
+    int64_t den = 0;
+};
+
+// Whether base + y * rate < limit can hold (y >= 0 ticks).
+[[nodiscard]] constexpr bool belowLimit(int64_t base, int64_t y, Rate rate, int64_t limit)
+{
+    if (rate.den == 0) return y == 0 && base < limit;
+    return base * rate.den + y * rate.num < limit * rate.den;
+}
+
 // The pieces of one chain under a known default: how many take the default
 // length, how many a lone dot, and the length codes written out.
 struct ChainSpelling {
@@ -73,8 +87,19 @@ public:
     // under s (default pieces, dotted-default pieces and explicit pieces),
     // or of the empty chain for x = 0.
     [[nodiscard]] const std::array<int32_t, kStates>& chainCosts(const PieceCosts& costs, int32_t x);
+    // The same for one state only (computed on demand, then kept).
+    [[nodiscard]] int32_t chainCost(const PieceCosts& costs, int state, int32_t x);
     // A chain of that least cost under `state`.
     [[nodiscard]] ChainSpelling chainSpelling(const PieceCosts& costs, int state, int32_t x);
+
+    struct Rates {
+        // The fewest characters per tick of any piece a chain under a state
+        // can use: every chain of y ticks under it costs at least y times this.
+        std::array<Rate, kStates> byState;
+        // The fewest over every state: a bound on any chain whatever its default.
+        Rate best;
+    };
+    [[nodiscard]] const Rates& chainRates(const PieceCosts& costs);
 
     // Cheapest explicit piece of zero ticks (short lengths at tiny timebases),
     // as a state; -1 when there is none.
@@ -102,7 +127,8 @@ private:
     // period pieces taken off.
     int32_t reduce(Table& table, int32_t overhead, int32_t& x);
     void grow(Table& table, int32_t overhead, int32_t upTo);
-    int32_t chainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling);
+    int32_t computeChainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling);
+    std::array<int32_t, kStates>& chainSlot(const PieceCosts& costs, int32_t x);
 
     std::array<int32_t, kStates> ticks_{};
     std::vector<Item> items_;  // one per positive tick value: its cheapest code
@@ -111,7 +137,9 @@ private:
     int zeroTickCode_ = -1;
     bool ok_ = true;
     std::array<std::unique_ptr<Table>, 4> tables_;  // by overhead 1..3
+    // By piece costs and ticks: the least chain cost per state, -1 until asked.
     std::unordered_map<uint64_t, std::array<int32_t, kStates>> chains_;
+    std::unordered_map<uint64_t, Rates> rates_;  // by piece costs
 };
 
 }  // namespace zema::exact

@@ -2,6 +2,10 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
+#include <csignal>
 #include <QLabel>
 #include <QTabBar>
 #include <QTest>
@@ -374,6 +378,58 @@ TEST_F(MainWindowTest, ShownWindowGivesTabsAndPanesTheirFullSize)
         ASSERT_NE(label, nullptr);
         EXPECT_GE(label->width(), label->sizeHint().width()) << "pane " << pane << " is cut: " << label->text().toStdString();
     }
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST_F(MainWindowTest, DroppedFileOpensAfterThePrompt)
+{
+    auto& w = makeWindow();
+    w.show();
+    type(0, "c");
+    const QString path = writeDocument("dropped.mml", "[Channel1]\r\nabc\r\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path + "x")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    answers = {QMessageBox::No};
+    QCoreApplication::sendEvent(&w, &drop);
+    QTest::qWait(20);  // the file opens once the drop has finished
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(editor(0).text(), u"abc\r\n");
+    EXPECT_EQ(w.documentPath(), path);
+}
+
+// The real program ends cleanly on SIGTERM: exit status 0 and the settings
+// written, even while its start-up message box is open.
+TEST(MainProgram, TerminateSignalEndsWithStatusZeroAndWritesSettings)
+{
+    (void)test::qtApp();
+    test::TempFolder folder;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // Under the sanitizers, toolkit allocations alive at exit must not turn the exit status.
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    program.setProcessEnvironment(environment);
+    program.start(ZEMA_GUI_PATH, {"--config-dir", QString::fromStdString(folder.path().string()),
+                                  QString::fromStdString(ZEMA_SOURCE_DIR "/resources/demo/demo.mml")});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const auto ini = folder.path() / "ZEMA.ini";
+    for (int i = 0; i < 200 && !std::filesystem::exists(ini); ++i) QTest::qWait(50);
+    QTest::qWait(500);  // into the event loop
+    std::filesystem::remove(ini);
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(ini));
 }
 
 }  // namespace
