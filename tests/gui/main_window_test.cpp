@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QTest>
+#include <atomic>
 #include <deque>
 #include <fstream>
 
@@ -430,6 +431,55 @@ TEST(MainProgram, TerminateSignalEndsWithStatusZeroAndWritesSettings)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(std::filesystem::exists(ini));
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+// Counts what reaches the device; nothing else.
+class CountingMidi final : public IMidi {
+public:
+    int Open(uint32_t) override { return 0; }
+    int Close() override { return 0; }
+    int ShortMsg(uint8_t status, uint8_t, uint8_t, uint8_t) override
+    {
+        if ((status & 0xF0) == 0x90) ++noteOns;
+        return 0;
+    }
+    int LongMsg(const uint8_t*, uint32_t) override { return 0; }
+    std::atomic<int> noteOns{0};
+};
+
+TEST_F(MainWindowTest, PlaybackMakesTheWindowBusyUntilItStops)
+{
+    auto& w = makeWindow();
+    CountingMidi* device = nullptr;
+    w.player().setRealtimePriority(false);
+    w.player().setSleeper([](int) {});
+    w.player().setDeviceFactory([&device](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
+        code = 0;
+        auto made = std::make_unique<CountingMidi>();
+        device = made.get();
+        return made;
+    });
+    type(0, "t255l64cdefgab>cdefgab>c1");
+    w.runCommand(command::kPlayToggle);
+    ASSERT_TRUE(w.isBusy());
+    EXPECT_TRUE(editor(0).playbackFlag());
+    w.runCommand(command::kTrackAdd);  // idle-only: ignored while playing
+    EXPECT_EQ(w.tabBar().count(), 3);
+    for (int i = 0; i < 100 && device->noteOns.load() < 3; ++i) QTest::qWait(10);
+    EXPECT_GE(device->noteOns.load(), 3);
+
+    w.runCommand(command::kPlayStop);
+    for (int i = 0; i < 200 && w.isBusy(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(w.isBusy());
+    EXPECT_FALSE(editor(0).playbackFlag());
+    w.runCommand(command::kTrackAdd);
+    EXPECT_EQ(w.tabBar().count(), 4);
 }
 
 }  // namespace

@@ -856,9 +856,8 @@ void CMainWindow::startPlayback(int32_t command)
     switch (command) {
     case command::kPlayToggle:
         recompilePending();
-        if (!player_->playing()) {
-            if (player_->Play(player_->startTick(), player_->loop()) == 0) setPlaying(true);
-        }
+        player_->PlayCommand();  // plays when stopped, pauses while playing
+        if (player_->playing()) setPlaying(true);
         break;
     case command::kPlayPause: player_->Pause(); break;
     case command::kPlayStop: player_->Stop(); break;
