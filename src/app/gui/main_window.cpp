@@ -40,7 +40,11 @@
 #include "document/document_open.h"
 #include "document/mml_file_writer.h"
 #include "document/song_document.h"
+#include "document/smf_export.h"
 #include "editor/editor_frame.h"
+#include "playback/synth_out.h"
+#include "views/level_meter_ctrl.h"
+#include "views/midi_monitor_ctrl.h"
 
 namespace zema {
 
@@ -202,6 +206,9 @@ void CMainWindow::buildLayout()
     // The track chooser for the user-defined targets comes with the piano roll.
     button("IDS_MAIN_BUTTON_VIEW", nullptr)->setEnabled(false);
     controls->addStretch(1);
+    meter_ = new CLevelMeterCtrl(central);
+    meter_->setObjectName(QStringLiteral("LevelMeter"));
+    controls->addWidget(meter_);
     position_ = new QLabel(central);
     position_->setObjectName(QStringLiteral("PositionDisplay"));
     position_->setFrameShape(QFrame::StyledPanel);
@@ -257,6 +264,12 @@ void CMainWindow::buildLayout()
             if (slot == song_.currentTrack) refreshStatus();
         });
     }
+    monitor_ = new CMidiMoniterCtrl(this);
+    monitor_->setWindowFlags(Qt::Tool);
+    monitor_->setSong(&song_);
+    monitor_->setProgramOf(programOfInstrument);
+    monitor_->move(settings_.monitorLeft, settings_.monitorTop);
+    monitor_->resize(monitor_->sizeHint());
     connect(tabs_, &QTabBar::currentChanged, this, &CMainWindow::onTabChanged);
     connect(tabs_, &QTabBar::tabBarDoubleClicked, this, [this](int) { runCommand(command::kTrackRename); });
     connect(tabs_, &QTabBar::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -306,7 +319,7 @@ void CMainWindow::buildMenus()
     // These commands open windows that are not part of this version yet.
     for (int32_t id : {command::kImportMml, command::kExportMmla, command::kImportSmf, command::kExportSmf,
                        command::kExportWav, command::kDocumentProperty, command::kMigration, command::kSearch,
-                       command::kReplace, command::kViewMonitor, command::kDisplayKeyboard, command::kTrackProperty,
+                       command::kReplace, command::kDisplayKeyboard, command::kTrackProperty,
                        command::kConfig}) {
         action(id)->setEnabled(false);
     }
@@ -384,6 +397,7 @@ void CMainWindow::rebuildTabs()
     }
     // A tab bar that is not on screen yet does not tell its layout that it grew.
     tabs_->updateGeometry();
+    monitor_->RefreshTrack();
     onTabChanged(tabs_->currentIndex());
 }
 
@@ -431,6 +445,7 @@ void CMainWindow::refreshChecks()
     check(command::kEventScroll, settings_.editScroll);
     check(command::kPianoScroll, settings_.pianoScroll);
     check(command::kLanguageBuiltIn, true);
+    check(command::kViewMonitor, monitor_->isVisible());
 }
 
 void CMainWindow::rebuildRecentMenu()
@@ -588,6 +603,7 @@ void CMainWindow::dispatch(int32_t command)
     case command::kViewNormal: applyViewMode(0); break;
     case command::kViewHorizontal: applyViewMode(1); break;
     case command::kViewVertical: applyViewMode(2); break;
+    case command::kViewMonitor: showMonitor(!monitor_->isVisible()); break;
     case command::kTrackAdd: addTrackCommand(); break;
     case command::kTrackDelete: deleteTrackCommand(); break;
     case command::kTrackRename: renameTrackCommand(); break;
@@ -878,9 +894,22 @@ void CMainWindow::startPlayback(int32_t command)
     onDisplayTick();
 }
 
+void CMainWindow::showMonitor(bool visible)
+{
+    monitor_->setVisible(visible);
+    refreshChecks();
+}
+
 void CMainWindow::setPlaying(bool playing)
 {
     frame_->setPlaybackFlag(playing);
+    meter_->Reset();
+    if (playing) {
+        monitor_->attach(&player_->context(), [this] { return player_->nowMilliseconds(); });
+        if (auto* synth = dynamic_cast<CSynthOut*>(player_->output())) synth->SetMetering(true);
+    } else {
+        monitor_->attach(nullptr, {});
+    }
     setAcceptDrops(!playing && !saving_);
     if (!playing && pendingTracks_.any()) recompileTimer_.start();
 }
@@ -895,7 +924,14 @@ void CMainWindow::onDisplayTick()
     player_->Poll();
     const PositionDisplay shown = player_->position();
     position_->setText(QString::asprintf("%04d:%04d  Tempo %3d", shown.measure, shown.tick, shown.tempo));
-    if (!player_->playing() || !settings_.editPlaySelect) return;
+    if (!player_->playing()) return;
+    // The meter moves only with the synthesizer, whose rendered blocks it measures.
+    if (const auto* synth = dynamic_cast<const CSynthOut*>(player_->output())) {
+        const auto decibels = synth->LevelDecibels();
+        meter_->Set(decibels[0], decibels[1], player_->nowMilliseconds());
+    }
+    if (monitor_->isVisible()) monitor_->update();
+    if (!settings_.editPlaySelect) return;
     // The text of the current track's sounding command is selected as it plays.
     const int32_t slot = song_.currentTrack;
     const int32_t index = player_->context().lastIndex[static_cast<size_t>(slot)].load(std::memory_order_relaxed);
@@ -921,6 +957,7 @@ void CMainWindow::showOutputDeviceError(int code)
 
 void CMainWindow::startUp(const QString& commandLinePath)
 {
+    if (settings_.monitorVisible) showMonitor(true);
     const int code = player_->OpenOutputDevice(outputSettingsOf(settings_));
     if (code != 0) showOutputDeviceError(code);
     if (!commandLinePath.isEmpty()) (void)openDocumentPath(commandLinePath);
@@ -962,6 +999,9 @@ void CMainWindow::dropEvent(QDropEvent* event)
 
 void CMainWindow::storeSettings()
 {
+    settings_.monitorLeft = monitor_->x();
+    settings_.monitorTop = monitor_->y();
+    settings_.monitorVisible = monitor_->isVisible();
     if (splitter_->sizes().size() == 2) {
         const int first = splitter_->sizes().front();
         if (first > 0) {

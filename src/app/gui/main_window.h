@@ -29,6 +29,8 @@ namespace zema {
 
 class CEditorFrame;
 class CAutosaver;
+class CLevelMeterCtrl;
+class CMidiMoniterCtrl;
 
 // What the window asks the user. Tests replace these to drive the window
 // without dialogs.
@@ -92,6 +94,8 @@ public:
     [[nodiscard]] QString statusText(int pane) const;
     [[nodiscard]] QTabBar& tabBar() { return *tabs_; }
     [[nodiscard]] QAction* action(int32_t command) const;
+    [[nodiscard]] CMidiMoniterCtrl& monitor() { return *monitor_; }
+    [[nodiscard]] CLevelMeterCtrl& levelMeter() { return *meter_; }
     [[nodiscard]] std::time_t loadTimeStamp() const { return loadStamp_; }
     [[nodiscard]] int autosavesStarted() const { return autosavesStarted_; }
     // The file the next autosave of this document writes.
@@ -138,6 +142,7 @@ private:
     void loadEditorsFromSong();
     void setPlaying(bool playing);
     void sendMuteStates();
+    void showMonitor(bool visible);
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
 
@@ -184,6 +189,8 @@ private:
     QWidget* pianoRoll_ = nullptr;
     QWidget* eventList_ = nullptr;
     QComboBox* target_ = nullptr;
+    CLevelMeterCtrl* meter_ = nullptr;
+    CMidiMoniterCtrl* monitor_ = nullptr;    // a tool window, owned by this window
     QLabel* position_ = nullptr;
     std::array<QLabel*, 5> panes_{};
 };
