@@ -15,23 +15,8 @@ using test::readBytes;
 using test::TempFolder;
 using test::writeBytes;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-CliRun runCli(const std::string& args)
-{
-    CliRun run;
-    FILE* pipe = ::popen((std::string(ZEMA_CLI_PATH) + " " + args + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::CliRun;
+using test::runCli;
 
 TEST(CliAssociate, CreatesAsksRemovesAndFails)
 {
