@@ -6,6 +6,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/event_json.h"
+#include "app/event_list_text.h"
 #include "core/mml_compiler.h"
 #include "core/song.h"
 #include "core/unicode.h"
@@ -21,8 +22,21 @@ struct EventsOptions {
     bool stateToEvents = false;
     bool states = false;
     bool song = false;
+    bool listView = false;
     std::vector<std::string> files;
 };
+
+// The rows of the event list view: position part, a tab, event part.
+void printListView(const EventList& events, const TimingContext& timing)
+{
+    for (const EventRow& row : eventListRows(events, timing)) std::cout << row.position << '\t' << row.event << '\n';
+}
+
+void printList(const EventsOptions& options, const EventList& events, const TimingContext& timing)
+{
+    if (options.listView) printListView(events, timing);
+    else printEvents(events);
+}
 
 int runTrackEvents(const EventsOptions& options)
 {
@@ -39,7 +53,7 @@ int runTrackEvents(const EventsOptions& options)
     StateList states;
     compileTrack(*timing, utf8ToUtf16(*bytes), events, states, options.startTick, options.keepTies,
                  options.stateToEvents);
-    printEvents(options.states ? states : events);
+    printList(options, options.states ? states : events, *timing);
     return 0;
 }
 
@@ -62,7 +76,7 @@ int runSongEvents(const EventsOptions& options)
         // A whole document: its tracks at their start markers, groups and markers.
         const auto timing = timingFrom(options.timing);
         if (!timing || !loadSongDocument(options.files.front(), *timing, *song)) return 1;
-        printEvents(song->events);
+        printList(options, song->events, song->timing);
         return 0;
     }
     for (size_t i = 0; i < options.files.size(); ++i) {
@@ -73,7 +87,7 @@ int runSongEvents(const EventsOptions& options)
         track.text = utf8ToUtf16(*bytes);
     }
     recompileAll(*song);
-    printEvents(song->events);
+    printList(options, song->events, song->timing);
     return 0;
 }
 
@@ -89,6 +103,8 @@ void addEventsCommand(CLI::App& app, int& exitCode)
     cmd->add_flag("--state-to-events", options->stateToEvents, "put volume and length states into the events");
     cmd->add_flag("--states", options->states, "print the state list instead of the events");
     cmd->add_flag("--song", options->song, "the files are tracks 0, 1, ... of one song, or one .mml/.mms document; print the merged list");
+    cmd->add_flag("--list-view", options->listView,
+                  "print the rows of the event list view (position, tab, event) instead of JSON");
     cmd->add_option("files", options->files, "track text (UTF-8), - for standard input")->required();
     cmd->callback([options, &exitCode] {
         exitCode = options->song ? runSongEvents(*options) : runTrackEvents(*options);

@@ -20,6 +20,8 @@
 #include "app/app_test_support.h"
 #include "editor/editor_frame.h"
 #include "editor/qt_test_support.h"
+#include "views/code_list_ctrl.h"
+#include "views/piano_roll_ctrl.h"
 
 namespace zema {
 namespace {
@@ -480,6 +482,41 @@ TEST_F(MainWindowTest, PlaybackMakesTheWindowBusyUntilItStops)
     EXPECT_FALSE(editor(0).playbackFlag());
     w.runCommand(command::kTrackAdd);
     EXPECT_EQ(w.tabBar().count(), 4);
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST_F(MainWindowTest, KeyboardTypesNotesOnlyWhileStopped)
+{
+    auto& w = makeWindow();
+    type(0, "o4c");
+    editor(0).setCaret(0, 2);  // between the octave and the note
+    w.keyboardNote(73, true, true);
+    EXPECT_EQ(editor(0).text(), u"o4>c+<c");
+    w.runCommand(command::kUndo);
+    EXPECT_EQ(editor(0).text(), u"o4c");
+}
+
+TEST_F(MainWindowTest, ViewsFollowTheSongAndTheTargetList)
+{
+    auto& w = makeWindow();
+    type(0, "o4cde");
+    EXPECT_EQ(w.eventList().rowCount(), static_cast<int>(w.song().tracks[0].events.size()));
+    type(1, "f");
+    EXPECT_EQ(w.eventList().rowCount(), static_cast<int>(w.song().tracks[1].events.size()));
+
+    // Clicking a note's row selects its text.
+    w.runCommand(command::kTrackSelectLeft);
+    int index = 0;
+    while (w.song().tracks[0].events[static_cast<size_t>(index)].kind != TrackEventKind::Note) ++index;
+    w.pianoRoll().onNoteClicked(0, index + 1);  // the second note, "d"
+    int startLine = -1, startColumn = -1, endLine = -1, endColumn = -1;
+    editor(0).getSelection(&startLine, &startColumn, &endLine, &endColumn);
+    EXPECT_EQ(std::vector<int>({startLine, startColumn, endLine, endColumn}), std::vector<int>({0, 3, 0, 4}));
 }
 
 }  // namespace

@@ -43,7 +43,12 @@
 #include "document/smf_export.h"
 #include "editor/editor_frame.h"
 #include "playback/synth_out.h"
+#include "app/piano_input_text.h"
+#include "app/piano_target.h"
+#include "views/piano_roll_ctrl.h"
+#include "views/code_list_ctrl.h"
 #include "views/level_meter_ctrl.h"
+#include "views/piano_input_ctrl.h"
 #include "views/midi_monitor_ctrl.h"
 
 namespace zema {
@@ -73,17 +78,6 @@ QString qtFilter(const QString& windowsFilter)
         filters << name + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
-}
-
-// A framed stand-in for a view that a later part of the window provides.
-QWidget* placeholder(const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(name, parent);
-    label->setAlignment(Qt::AlignCenter);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setMinimumSize(40, 40);
-    label->setObjectName(name);
-    return label;
 }
 
 QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
@@ -189,13 +183,16 @@ void CMainWindow::buildLayout()
     target_->setCurrentIndex(settings_.pianoRollTarget >= 1 && settings_.pianoRollTarget <= 5
                                  ? settings_.pianoRollTarget
                                  : 0);
-    connect(target_, &QComboBox::currentIndexChanged, this, [this](int index) { settings_.pianoRollTarget = index; });
+    connect(target_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        settings_.pianoRollTarget = index;
+        applyPianoTarget();
+    });
     controls->addWidget(target_);
     const auto button = [&](const char* symbol, void (CMainWindow::*slot)()) {
         auto* push = new QPushButton(qtString(symbol), central);
         push->setObjectName(QString::fromLatin1(symbol));
         push->setFocusPolicy(Qt::NoFocus);
-        if (slot != nullptr) connect(push, &QPushButton::clicked, this, slot);
+        connect(push, &QPushButton::clicked, this, slot);
         controls->addWidget(push);
         return push;
     };
@@ -203,8 +200,7 @@ void CMainWindow::buildLayout()
     button("IDS_MAIN_BUTTON_SOLO", &CMainWindow::soloCurrent);
     button("IDS_MAIN_BUTTON_ALL", &CMainWindow::unmuteAllTracks);
     button("IDS_MAIN_BUTTON_LINK", &CMainWindow::toggleGroupLinkCurrent);
-    // The track chooser for the user-defined targets comes with the piano roll.
-    button("IDS_MAIN_BUTTON_VIEW", nullptr)->setEnabled(false);
+    button("IDS_MAIN_BUTTON_VIEW", &CMainWindow::chooseUserTracks);
     controls->addStretch(1);
     meter_ = new CLevelMeterCtrl(central);
     meter_->setObjectName(QStringLiteral("LevelMeter"));
@@ -219,7 +215,17 @@ void CMainWindow::buildLayout()
 
     splitter_ = new QSplitter(central);
     splitter_->setChildrenCollapsible(false);
-    pianoRoll_ = placeholder(QStringLiteral("Piano Roll"), splitter_);
+    pianoRoll_ = new CPianoRollCtrl(splitter_);
+    pianoRoll_->setObjectName(QStringLiteral("PianoRoll"));
+    pianoRoll_->setRenderer(settings_.enableGdiPlus);
+    pianoRoll_->setMagnification(settings_.pianoRollHMag, settings_.pianoRollVMag);
+    pianoRoll_->setSong(&song_);
+    pianoRoll_->onNoteClicked = [this](int track, int index) { selectEventSource(track, index); };
+    pianoRoll_->onMagnificationChanged = [this](int hmag, int vmag) {
+        settings_.pianoRollHMag = hmag;
+        settings_.pianoRollVMag = vmag;
+    };
+    userTracks_.fill(true);
     textSplitter_ = new QSplitter(Qt::Horizontal, splitter_);
     textSplitter_->setChildrenCollapsible(false);
     auto* editorSide = new QWidget(textSplitter_);
@@ -234,7 +240,9 @@ void CMainWindow::buildLayout()
     frame_->setEditorFont(qt(settings_.editorFontName), static_cast<int>(settings_.editorFontSize));
     editorColumn->addWidget(tabs_);
     editorColumn->addWidget(frame_, 1);
-    eventList_ = placeholder(QStringLiteral("Event List"), textSplitter_);
+    eventList_ = new CCodeListCtrl(textSplitter_);
+    eventList_->setObjectName(QStringLiteral("EventList"));
+    eventList_->setRowActivated([this](int index) { selectEventSource(song_.currentTrack, index); });
     textSplitter_->addWidget(editorSide);
     textSplitter_->addWidget(eventList_);
     textSplitter_->setStretchFactor(0, 3);
@@ -261,9 +269,16 @@ void CMainWindow::buildLayout()
         editor->setChangeHandler([this, slot](int code) { onEditorChange(slot, code); });
         editor->installEventFilter(this);
         connect(editor, &QPlainTextEdit::cursorPositionChanged, this, [this, slot] {
-            if (slot == song_.currentTrack) refreshStatus();
+            if (slot != song_.currentTrack) return;
+            refreshStatus();
+            if (!pendingTracks_.test(static_cast<size_t>(slot))) traceCaret();
         });
     }
+    keyboard_ = new CPianoInputCtrl(this);
+    keyboard_->move(settings_.pianoInputX, settings_.pianoInputY);
+    keyboard_->setNoteHandlers([this](int note) { keyboardNote(note, true, false); },
+                               [this](int note) { keyboardNote(note, false, false); });
+    keyboard_->setInsertHandler([this](int note) { keyboardNote(note, true, true); });
     monitor_ = new CMidiMoniterCtrl(this);
     monitor_->setWindowFlags(Qt::Tool);
     monitor_->setSong(&song_);
@@ -319,7 +334,7 @@ void CMainWindow::buildMenus()
     // These commands open windows that are not part of this version yet.
     for (int32_t id : {command::kImportMml, command::kExportMmla, command::kImportSmf, command::kExportSmf,
                        command::kExportWav, command::kDocumentProperty, command::kMigration, command::kSearch,
-                       command::kReplace, command::kDisplayKeyboard, command::kTrackProperty,
+                       command::kReplace, command::kTrackProperty,
                        command::kConfig}) {
         action(id)->setEnabled(false);
     }
@@ -406,6 +421,9 @@ void CMainWindow::onTabChanged(int tabIndex)
     if (tabIndex < 0 || tabIndex >= static_cast<int>(song_.trackOrder.size())) return;
     song_.currentTrack = song_.trackOrder[static_cast<size_t>(tabIndex)];
     frame_->showSlot(song_.currentTrack);
+    pianoRoll_->setCurrentTrack(song_.currentTrack);
+    applyPianoTarget();
+    refreshEventList();
     refreshTitle();
 }
 
@@ -446,6 +464,7 @@ void CMainWindow::refreshChecks()
     check(command::kPianoScroll, settings_.pianoScroll);
     check(command::kLanguageBuiltIn, true);
     check(command::kViewMonitor, monitor_->isVisible());
+    check(command::kDisplayKeyboard, keyboard_->isVisible());
 }
 
 void CMainWindow::rebuildRecentMenu()
@@ -490,6 +509,8 @@ void CMainWindow::recompilePending()
         recompileTrack(song_, slot);
     }
     pendingTracks_.reset();
+    pianoRoll_->songChanged();
+    refreshEventList();
     refreshStatus();
 }
 
@@ -604,6 +625,7 @@ void CMainWindow::dispatch(int32_t command)
     case command::kViewHorizontal: applyViewMode(1); break;
     case command::kViewVertical: applyViewMode(2); break;
     case command::kViewMonitor: showMonitor(!monitor_->isVisible()); break;
+    case command::kDisplayKeyboard: showKeyboard(!keyboard_->isVisible()); break;
     case command::kTrackAdd: addTrackCommand(); break;
     case command::kTrackDelete: deleteTrackCommand(); break;
     case command::kTrackRename: renameTrackCommand(); break;
@@ -900,6 +922,99 @@ void CMainWindow::showMonitor(bool visible)
     refreshChecks();
 }
 
+void CMainWindow::showKeyboard(bool visible)
+{
+    keyboard_->setVisible(visible);
+    refreshChecks();
+}
+
+void CMainWindow::keyboardNote(int note, bool down, bool insert)
+{
+    if (note < 0 || note > 127) return;
+    if (!insert) {
+        // Sounded on the current track's channel whenever a device is open.
+        if (IMidi* device = player_->output()) {
+            (void)device->ShortMsg(down ? 0x90 : 0x80, static_cast<uint8_t>(song_.currentTrack),
+                                   static_cast<uint8_t>(note), 100);
+        }
+        return;
+    }
+    if (!down || player_->playing()) return;
+    recompilePending();
+    const int32_t slot = song_.currentTrack;
+    CMMLEditor* editor = frame_->editor(slot);
+    int line = 0;
+    int column = 0;
+    (void)editor->getCaret(&line, &column);
+    const Track& track = song_.tracks[static_cast<size_t>(slot)];
+    const std::u16string text = pianoInsertText(track.states, track.events, TextCaret{line, column}, note);
+    (void)editor->replaceSelection(text);
+    recompilePending();
+}
+
+void CMainWindow::setPianoTarget(int target) { target_->setCurrentIndex(target); }
+
+void CMainWindow::applyPianoTarget()
+{
+    const PianoTrackSelection selection = pianoTargetSelection(target_->currentIndex(), song_, userTracks_);
+    pianoRoll_->setTrackSelection(selection.visible, selection.emphasised);
+}
+
+void CMainWindow::chooseUserTracks()
+{
+    QMenu menu(this);
+    for (int32_t slot : song_.trackOrder) {
+        QAction* entry = menu.addAction(qt(song_.tracks[static_cast<size_t>(slot)].name));
+        entry->setCheckable(true);
+        entry->setChecked(userTracks_[static_cast<size_t>(slot)]);
+        connect(entry, &QAction::toggled, this, [this, slot](bool on) {
+            userTracks_[static_cast<size_t>(slot)] = on;
+            if (target_->currentIndex() < 5) target_->setCurrentIndex(5);  // the choice is what the user wants to see
+            applyPianoTarget();
+        });
+    }
+    auto* source = qobject_cast<QWidget*>(sender());
+    menu.exec(source ? source->mapToGlobal(QPoint(0, source->height())) : QCursor::pos());
+}
+
+void CMainWindow::traceCaret()
+{
+    if (!settings_.traceCaret || player_->playing()) return;
+    const int32_t slot = song_.currentTrack;
+    int line = 0;
+    int column = 0;
+    (void)frame_->editor(slot)->getCaret(&line, &column);
+    const EventList& events = song_.tracks[static_cast<size_t>(slot)].events;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const TrackEvent& event = events[i];
+        if (event.startLine < line || (event.startLine == line && event.startColumn < column)) continue;
+        eventList_->MarkRow(static_cast<int>(i));
+        (void)eventList_->ScrollToRow(static_cast<int>(i));
+        if (event.tick < pianoRoll_->firstVisibleTick() ||
+            event.tick >= pianoRoll_->firstVisibleTick() + pianoRoll_->visibleSpan()) {
+            (void)pianoRoll_->PageTo(event.tick, 0);
+        }
+        return;
+    }
+}
+
+void CMainWindow::refreshEventList()
+{
+    const Track& track = song_.tracks[static_cast<size_t>(song_.currentTrack)];
+    eventList_->setTrack(&track.events, song_.timing);
+}
+
+void CMainWindow::selectEventSource(int32_t slot, int index)
+{
+    if (slot < 0 || slot >= kTrackCount) return;
+    const EventList& events = song_.tracks[static_cast<size_t>(slot)].events;
+    if (index < 0 || static_cast<size_t>(index) >= events.size()) return;
+    const TrackEvent& event = events[static_cast<size_t>(index)];
+    if (event.kind == TrackEventKind::TrackEnd) return;
+    selectTrack(slot);
+    (void)frame_->editor(slot)->setSelection(event.startLine, event.startColumn, event.endLine, event.endColumn);
+}
+
 void CMainWindow::setPlaying(bool playing)
 {
     frame_->setPlaybackFlag(playing);
@@ -910,6 +1025,7 @@ void CMainWindow::setPlaying(bool playing)
     } else {
         monitor_->attach(nullptr, {});
     }
+    lastShownIndex_ = -1;
     setAcceptDrops(!playing && !saving_);
     if (!playing && pendingTracks_.any()) recompileTimer_.start();
 }
@@ -924,21 +1040,28 @@ void CMainWindow::onDisplayTick()
     player_->Poll();
     const PositionDisplay shown = player_->position();
     position_->setText(QString::asprintf("%04d:%04d  Tempo %3d", shown.measure, shown.tick, shown.tempo));
-    if (!player_->playing()) return;
+    if (!player_->playing()) {
+        pianoRoll_->SetPlayPosition(player_->startTick());
+        return;
+    }
+    pianoRoll_->followPlayPosition(player_->context().currentTick.load(std::memory_order_relaxed),
+                                   settings_.pianoScroll);
     // The meter moves only with the synthesizer, whose rendered blocks it measures.
     if (const auto* synth = dynamic_cast<const CSynthOut*>(player_->output())) {
         const auto decibels = synth->LevelDecibels();
         meter_->Set(decibels[0], decibels[1], player_->nowMilliseconds());
     }
     if (monitor_->isVisible()) monitor_->update();
-    if (!settings_.editPlaySelect) return;
-    // The text of the current track's sounding command is selected as it plays.
+    // The current track's last dispatched event: its row in the list, its text in the editor.
     const int32_t slot = song_.currentTrack;
     const int32_t index = player_->context().lastIndex[static_cast<size_t>(slot)].load(std::memory_order_relaxed);
     const EventList& events = song_.tracks[static_cast<size_t>(slot)].events;
-    if (index < 0 || static_cast<size_t>(index) >= events.size()) return;
+    if (index < 0 || static_cast<size_t>(index) >= events.size() || index == lastShownIndex_) return;
+    lastShownIndex_ = index;
+    eventList_->MarkRow(index);
+    if (settings_.editScroll) (void)eventList_->ScrollToRow(index);
     const TrackEvent& event = events[static_cast<size_t>(index)];
-    if (event.kind == TrackEventKind::TrackEnd) return;
+    if (!settings_.editPlaySelect || event.kind == TrackEventKind::TrackEnd) return;
     (void)frame_->editor(slot)->setSelection(event.startLine, event.startColumn, event.endLine, event.endColumn);
 }
 
@@ -958,6 +1081,7 @@ void CMainWindow::showOutputDeviceError(int code)
 void CMainWindow::startUp(const QString& commandLinePath)
 {
     if (settings_.monitorVisible) showMonitor(true);
+    if (settings_.pianoInputVisible) showKeyboard(true);
     const int code = player_->OpenOutputDevice(outputSettingsOf(settings_));
     if (code != 0) showOutputDeviceError(code);
     if (!commandLinePath.isEmpty()) (void)openDocumentPath(commandLinePath);
@@ -1002,6 +1126,9 @@ void CMainWindow::storeSettings()
     settings_.monitorLeft = monitor_->x();
     settings_.monitorTop = monitor_->y();
     settings_.monitorVisible = monitor_->isVisible();
+    settings_.pianoInputX = keyboard_->x();
+    settings_.pianoInputY = keyboard_->y();
+    settings_.pianoInputVisible = keyboard_->isVisible();
     if (splitter_->sizes().size() == 2) {
         const int first = splitter_->sizes().front();
         if (first > 0) {

@@ -31,6 +31,9 @@ class CEditorFrame;
 class CAutosaver;
 class CLevelMeterCtrl;
 class CMidiMoniterCtrl;
+class CCodeListCtrl;
+class CPianoRollCtrl;
+class CPianoInputCtrl;
 
 // What the window asks the user. Tests replace these to drive the window
 // without dialogs.
@@ -96,6 +99,15 @@ public:
     [[nodiscard]] QAction* action(int32_t command) const;
     [[nodiscard]] CMidiMoniterCtrl& monitor() { return *monitor_; }
     [[nodiscard]] CLevelMeterCtrl& levelMeter() { return *meter_; }
+    [[nodiscard]] CCodeListCtrl& eventList() { return *eventList_; }
+    [[nodiscard]] CPianoRollCtrl& pianoRoll() { return *pianoRoll_; }
+    // Chooses the piano-roll target entry (0..6) as the drop-down does.
+    void setPianoTarget(int target);
+    [[nodiscard]] CPianoInputCtrl& keyboard() { return *keyboard_; }
+    // The on-screen keyboard: a key pressed or released sounds on the current
+    // track's channel; with `insert` (a mouse press) the note is typed at the
+    // caret instead, unless something plays.
+    void keyboardNote(int note, bool down, bool insert);
     [[nodiscard]] std::time_t loadTimeStamp() const { return loadStamp_; }
     [[nodiscard]] int autosavesStarted() const { return autosavesStarted_; }
     // The file the next autosave of this document writes.
@@ -143,6 +155,14 @@ private:
     void setPlaying(bool playing);
     void sendMuteStates();
     void showMonitor(bool visible);
+    void showKeyboard(bool visible);
+    void refreshEventList();
+    void applyPianoTarget();
+    void chooseUserTracks();
+    // The views follow the caret: the event at it is marked and brought into view.
+    void traceCaret();
+    // Selects the MML text of event `index` of the slot's list in its editor.
+    void selectEventSource(int32_t slot, int index);
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
 
@@ -176,6 +196,7 @@ private:
     bool saving_ = false;
     bool historyReplaying_ = false;  // an undo or redo is driving the editors
     int autosavesStarted_ = 0;
+    int32_t lastShownIndex_ = -1;            // event last marked during playback
     std::bitset<kTrackCount> pendingTracks_;  // edited since the last recompile
     QTimer recompileTimer_;
     QTimer displayTimer_;                     // position display and player notifications
@@ -186,8 +207,10 @@ private:
     CEditorFrame* frame_ = nullptr;
     QSplitter* splitter_ = nullptr;          // piano roll | text side
     QSplitter* textSplitter_ = nullptr;      // editor | event list
-    QWidget* pianoRoll_ = nullptr;
-    QWidget* eventList_ = nullptr;
+    CPianoRollCtrl* pianoRoll_ = nullptr;
+    std::array<bool, kTrackCount> userTracks_{};  // the tracks chosen for the user-defined targets
+    CCodeListCtrl* eventList_ = nullptr;
+    CPianoInputCtrl* keyboard_ = nullptr;    // a tool window, owned by this window
     QComboBox* target_ = nullptr;
     CLevelMeterCtrl* meter_ = nullptr;
     CMidiMoniterCtrl* monitor_ = nullptr;    // a tool window, owned by this window

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <set>
+
+#include "editor/qt_test_support.h"
+#include "views/piano_render.h"
+
+namespace zema {
+namespace {
+
+QColor rgba(int r, int g, int b, int a = 255) { return QColor(r, g, b, a); }
+
+// Channel-wise closeness, for blended pixels.
+::testing::AssertionResult near(QColor actual, QColor expected, int tolerance = 2)
+{
+    if (std::abs(actual.red() - expected.red()) <= tolerance && std::abs(actual.green() - expected.green()) <= tolerance &&
+        std::abs(actual.blue() - expected.blue()) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << actual.name().toStdString() << ", expected "
+                                         << expected.name().toStdString();
+}
+
+// `fill` at `alpha` over `background`.
+QColor blend(QColor fill, QColor background, int alpha)
+{
+    auto channel = [&](int f, int b) { return (f * alpha + b * (255 - alpha) + 127) / 255; };
+    return QColor(channel(fill.red(), background.red()), channel(fill.green(), background.green()),
+                  channel(fill.blue(), background.blue()));
+}
+
+TEST(PianoStyles, TheListHasSixtyRowsWithTheDocumentedGaps)
+{
+    const auto& styles = pianoStyles();
+    std::set<int> ids;
+    for (const PianoStyle& style : styles) ids.insert(style.id);
+    EXPECT_EQ(ids.size(), 60u);
+    for (int gap : {0, 25, 26, 31, 32, 65}) EXPECT_EQ(pianoStyle(gap), nullptr) << gap;
+    for (int id : {1, 24, 27, 30, 33, 64}) ASSERT_NE(pianoStyle(id), nullptr) << id;
+
+    EXPECT_EQ(pianoStyle(1)->pen.alpha(), 0);
+    EXPECT_EQ(pianoStyle(1)->brush.alpha(), 0);
+    EXPECT_EQ(pianoStyle(2)->pen, rgba(96, 96, 96));
+    EXPECT_EQ(pianoStyle(2)->brush, rgba(0, 51, 92));
+    EXPECT_EQ(pianoStyle(16)->brush, rgba(200, 200, 200));
+    EXPECT_EQ(pianoStyle(16)->hatch, 6);
+    EXPECT_EQ(pianoStyle(17)->pen, rgba(224, 40, 40));
+    EXPECT_EQ(pianoStyle(17)->penWidth, 2);
+    EXPECT_EQ(pianoStyle(17)->brush.alpha(), 0);
+    EXPECT_EQ(pianoStyle(22)->brush, rgba(101, 101, 101));
+    EXPECT_EQ(pianoStyle(29)->brush, rgba(208, 179, 170));
+}
+
+TEST(PianoStyles, TrackStylesCarryTheTrackColours)
+{
+    // Track 3: opaque outline, fill at alpha 150, lighter highlight pen.
+    EXPECT_EQ(pianoStyle(kNoteStyle + 3)->pen, rgba(149, 163, 65));
+    EXPECT_EQ(pianoStyle(kNoteStyle + 3)->brush, rgba(216, 246, 114, 150));
+    EXPECT_EQ(pianoStyle(kHighlightStyle + 3)->pen, rgba(239, 251, 197, 150));
+    EXPECT_EQ(pianoStyle(kHighlightStyle + 3)->brush, rgba(216, 246, 114, 150));
+    // The first and last tracks, and track 13 whose highlight fill differs.
+    EXPECT_EQ(pianoStyle(33)->pen, rgba(209, 4, 151));
+    EXPECT_EQ(pianoStyle(48)->brush, rgba(255, 201, 201, 150));
+    EXPECT_EQ(pianoStyle(kNoteStyle + 13)->brush, rgba(204, 130, 55, 150));
+    EXPECT_EQ(pianoStyle(kHighlightStyle + 13)->brush, rgba(204, 153, 102, 150));
+    EXPECT_EQ(pianoStyle(64)->pen, rgba(255, 233, 233, 150));
+    // Every note style: opaque outline; highlight pens translucent; all fills at 150.
+    for (int track = 0; track < 16; ++track) {
+        EXPECT_EQ(pianoStyle(kNoteStyle + track)->pen.alpha(), 255) << track;
+        EXPECT_EQ(pianoStyle(kHighlightStyle + track)->pen.alpha(), 150) << track;
+        EXPECT_EQ(pianoStyle(kNoteStyle + track)->brush.alpha(), 150) << track;
+        EXPECT_EQ(pianoStyle(kHighlightStyle + track)->brush.alpha(), 150) << track;
+        if (track != 13) {
+            EXPECT_EQ(pianoStyle(kHighlightStyle + track)->brush, pianoStyle(kNoteStyle + track)->brush) << track;
+        }
+    }
+}
+
+class PianoRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { (void)test::qtApp(); }
+
+    // Draws with the chosen renderer onto a grey 40 x 40 image.
+    template <typename Draw>
+    QImage draw(bool translucent, Draw&& body)
+    {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(background);
+        QPainter painter(&image);
+        if (translucent) {
+            CPianoGdiPlusRender render(painter);
+            body(render);
+        } else {
+            CPianoGdiRender render(painter);
+            body(render);
+        }
+        return image;
+    }
+
+    const QColor background{96, 96, 96};
+};
+
+TEST_F(PianoRenderTest, BoxOutlinesItsPixelsAndFillsInside)
+{
+    for (bool translucent : {false, true}) {
+        SCOPED_TRACE(translucent);
+        const QImage image = draw(translucent, [](IPianoRender& r) { r.Box(kNoteStyle + 3, 10, 10, 30, 20); });
+        const QColor pen(149, 163, 65);
+        for (QPoint edge : {QPoint(10, 10), QPoint(29, 10), QPoint(10, 19), QPoint(29, 19), QPoint(20, 10), QPoint(10, 15)})
+            EXPECT_EQ(image.pixelColor(edge), pen) << edge.x() << "," << edge.y();
+        for (QPoint outside : {QPoint(30, 15), QPoint(20, 20), QPoint(9, 15), QPoint(20, 9)})
+            EXPECT_EQ(image.pixelColor(outside), background) << outside.x() << "," << outside.y();
+        const QColor fill(216, 246, 114);
+        EXPECT_TRUE(near(image.pixelColor(20, 15), translucent ? blend(fill, background, 150) : fill));
+        EXPECT_TRUE(near(image.pixelColor(28, 18), translucent ? blend(fill, background, 150) : fill));
+    }
+}
+
+TEST_F(PianoRenderTest, OpaqueAndTranslucentRenderersDifferOnlyInAlpha)
+{
+    QImage target(1, 1, QImage::Format_RGB32);
+    QPainter painter(&target);
+    const CPianoGdiRender opaque(painter);
+    EXPECT_FALSE(opaque.translucent());
+    EXPECT_EQ(opaque.brushColour(kNoteStyle + 5).alpha(), 255);
+    EXPECT_EQ(opaque.penColour(kHighlightStyle + 5).alpha(), 255);
+    EXPECT_FALSE(opaque.penColour(3).isValid());  // no pen stays no pen
+    {
+        const CPianoGdiPlusRender translucent(painter);
+        EXPECT_EQ(translucent.brushColour(kNoteStyle + 5).alpha(), 150);
+        EXPECT_EQ(translucent.penColour(kHighlightStyle + 5).alpha(), 150);
+        EXPECT_EQ(translucent.penColour(kNoteStyle + 5).alpha(), 255);
+        EXPECT_FALSE(translucent.brushColour(11).isValid());
+    }
+}
+
+TEST_F(PianoRenderTest, NarrowBoxesDiamondsAndLines)
+{
+    const QColor pen(149, 163, 65);
+    // A box one pixel wide is a single column of the outline colour.
+    QImage image = draw(false, [](IPianoRender& r) { r.Box(kNoteStyle + 3, 5, 5, 6, 12); });
+    EXPECT_EQ(image.pixelColor(5, 5), pen);
+    EXPECT_EQ(image.pixelColor(5, 11), pen);
+    EXPECT_EQ(image.pixelColor(5, 12), background);
+    EXPECT_EQ(image.pixelColor(6, 8), background);
+
+    // Diamond(x, y, 8): tip at (x, y), widest row y + 4, bottom tip y + 8.
+    image = draw(false, [](IPianoRender& r) { r.Diamond(kNoteStyle + 3, 20, 10, 8); });
+    EXPECT_EQ(image.pixelColor(20, 10), pen);
+    EXPECT_EQ(image.pixelColor(16, 14), pen);
+    EXPECT_EQ(image.pixelColor(24, 14), pen);
+    EXPECT_EQ(image.pixelColor(20, 18), pen);
+    EXPECT_EQ(image.pixelColor(20, 14), QColor(216, 246, 114));
+    for (QPoint corner : {QPoint(16, 10), QPoint(24, 10), QPoint(16, 18), QPoint(24, 18), QPoint(20, 19)})
+        EXPECT_EQ(image.pixelColor(corner), background) << corner.x() << "," << corner.y();
+
+    // Lines include both ends; a style without a pen draws nothing.
+    image = draw(false, [](IPianoRender& r) {
+        r.Line(11, 3, 30, 8, 30);
+        r.Line(3, 3, 32, 8, 32);
+    });
+    EXPECT_EQ(image.pixelColor(3, 30), Qt::white);
+    EXPECT_EQ(image.pixelColor(8, 30), Qt::white);
+    EXPECT_EQ(image.pixelColor(9, 30), background);
+    EXPECT_EQ(image.pixelColor(5, 32), background);
+}
+
+}  // namespace
+}  // namespace zema
