@@ -42,6 +42,7 @@
 #include "document/song_document.h"
 #include "document/smf_export.h"
 #include "editor/editor_frame.h"
+#include "playback/midi_monitor_model.h"
 #include "playback/synth_out.h"
 #include "app/piano_input_text.h"
 #include "app/piano_target.h"
@@ -1024,6 +1025,7 @@ void CMainWindow::setPlaying(bool playing)
         if (auto* synth = dynamic_cast<CSynthOut*>(player_->output())) synth->SetMetering(true);
     } else {
         monitor_->attach(nullptr, {});
+        keyboard_->clearSounding();
     }
     lastShownIndex_ = -1;
     setAcceptDrops(!playing && !saving_);
@@ -1046,12 +1048,20 @@ void CMainWindow::onDisplayTick()
     }
     pianoRoll_->followPlayPosition(player_->context().currentTick.load(std::memory_order_relaxed),
                                    settings_.pianoScroll);
-    // The meter moves only with the synthesizer, whose rendered blocks it measures.
-    if (const auto* synth = dynamic_cast<const CSynthOut*>(player_->output())) {
+    // The meter moves only with the synthesizer playing a bank file, whose rendered blocks it measures.
+    const auto* synth = dynamic_cast<const CSynthOut*>(player_->output());
+    if (synth && settings_.outputDls == static_cast<int32_t>(OutputKind::SynthBank)) {
         const auto decibels = synth->LevelDecibels();
         meter_->Set(decibels[0], decibels[1], player_->nowMilliseconds());
     }
     if (monitor_->isVisible()) monitor_->update();
+    if (keyboard_->isVisible()) {
+        const auto words = monitor::keyboardWords(player_->context());  // notes 64-95, 96-127, 0-31, 32-63
+        for (int note = keyboard_->lowestNote(); note <= keyboard_->highestNote(); ++note) {
+            const size_t word = note >= 64 ? static_cast<size_t>((note - 64) / 32) : static_cast<size_t>(2 + note / 32);
+            keyboard_->setNoteSounding(note, ((words[word] >> (note % 32)) & 1u) != 0);
+        }
+    }
     // The current track's last dispatched event: its row in the list, its text in the editor.
     const int32_t slot = song_.currentTrack;
     const int32_t index = player_->context().lastIndex[static_cast<size_t>(slot)].load(std::memory_order_relaxed);
