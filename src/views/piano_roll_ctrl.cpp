@@ -338,13 +338,15 @@ QString CPianoRollCtrl::tooltipAt(QPoint pos) const
 std::unique_ptr<QMenu> CPianoRollCtrl::createMarkerMenu(int markerIndex) const
 {
     auto menu = std::make_unique<QMenu>();
-    const bool onMarker = markerIndex >= 1;  // the song start can be neither edited nor deleted
+    // Without a handler (no marker editing in this window) the entries show but cannot be chosen.
+    const bool handled = static_cast<bool>(onMarkerCommand);
+    const bool onMarker = handled && markerIndex >= 1;  // the song start can be neither edited nor deleted
     auto add = [&](const char* text, int command, bool enabled) {
         QAction* action = menu->addAction(QString::fromUtf8(text));
         action->setData(command);
         action->setEnabled(enabled);
     };
-    add("マーカーを作成(&M)", kMarkerCreateCommand, true);
+    add("マーカーを作成(&M)", kMarkerCreateCommand, handled);
     add("マーカーを削除(&D)", kMarkerDeleteCommand, onMarker);
     add("マーカーを編集(&E)", kMarkerEditCommand, onMarker);
     menu->addSeparator();

@@ -312,6 +312,10 @@ TEST_F(PianoRollTest, MarkerMenuEntriesAndCommands)
         return result;
     };
     using Entries = std::vector<std::tuple<QString, int, bool>>;
+    for (const auto& entry : entries(1)) EXPECT_EQ(std::get<2>(entry), std::get<1>(entry) == 32913);  // no handler yet
+
+    std::vector<std::tuple<int, int, int>> calls;
+    ctrl->onMarkerCommand = [&](int command, int tick, int index) { calls.emplace_back(command, tick, index); };
     EXPECT_EQ(entries(-1), (Entries{{QStringLiteral("マーカーを作成(&M)"), 32906, true},
                                     {QStringLiteral("マーカーを削除(&D)"), 32909, false},
                                     {QStringLiteral("マーカーを編集(&E)"), 32910, false},
@@ -319,8 +323,6 @@ TEST_F(PianoRollTest, MarkerMenuEntriesAndCommands)
     EXPECT_EQ(entries(0), entries(-1));  // the song start is neither edited nor deleted
     for (const auto& entry : entries(1)) EXPECT_TRUE(std::get<2>(entry));
 
-    std::vector<std::tuple<int, int, int>> calls;
-    ctrl->onMarkerCommand = [&](int command, int tick, int index) { calls.emplace_back(command, tick, index); };
     ctrl->runMarkerCommand(kMarkerCreateCommand, QPoint(39 + 300, 5));
     ctrl->runMarkerCommand(kMarkerEditCommand, QPoint(39 + 434, 5));
     ctrl->runMarkerCommand(kMarkerDeleteCommand, QPoint(39 + 434, 5));
