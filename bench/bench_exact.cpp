@@ -81,6 +81,23 @@ void BM_ExactPart1200(benchmark::State& state)
 }
 BENCHMARK(BM_ExactPart1200)->Unit(benchmark::kMillisecond);
 
+// Long silences and long ties at timebase 960: a run of default pieces before
+// an `l` inside the chain can start from any state and stop at any length.
+void BM_ExactLongDurations960(benchmark::State& state)
+{
+    std::u16string text = u"l1.";
+    for (int i = 0; i < 48; ++i) text += u'r';
+    text += u"r2v15l1cd+fg+2g2cd+fg+2g2l8.c+8fd+8>c+cc8 o2";
+    for (int i = 0; i < 300; ++i) text += u"c1.&";
+    text += u"c11 ";
+    for (int i = 0; i < 300; ++i) text += u"r1.";
+    text += u"r9 n33";
+    const zema::TimingContext timing{960, 4, 4};
+    for (auto _ : state) benchmark::DoNotOptimize(zema::writeShortestTrack(timing, text));
+    state.counters["chars"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ExactLongDurations960)->Unit(benchmark::kMillisecond);
+
 void BM_RewriteTrack1200(benchmark::State& state)
 {
     const std::u16string melody = melodyOf(1200);

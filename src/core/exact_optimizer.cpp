@@ -207,15 +207,16 @@ public:
     }
 
 private:
-    static Layer store(const Costs& costs)
+    ZEMA_EXACT_DENSE static Layer store(const Costs& costs)
     {
         Layer layer;
         layer.base = *std::min_element(costs.begin(), costs.end());
-        for (size_t i = 0; i < costs.size(); ++i) layer.rel[i] = static_cast<uint8_t>(std::min(costs[i] - layer.base, 255));
+        for (size_t i = 0; i < costs.size(); ++i)
+            layer.rel[i] = static_cast<uint8_t>(std::min(costs[i] - layer.base, 255));
         return layer;
     }
 
-    static Costs load(const Layer& layer)
+    ZEMA_EXACT_DENSE static Costs load(const Layer& layer)
     {
         Costs costs;
         const int32_t base = layer.base;
@@ -229,7 +230,7 @@ private:
     // `l` commands at a boundary (one is enough: a second overrides the
     // first), each from the cheapest state of the octave; for that state
     // itself an `l` only adds characters.
-    static void lengthClosure(Costs& d)
+    ZEMA_EXACT_DENSE static void lengthClosure(Costs& d)
     {
         static constexpr std::array<int32_t, kStates> kCommand = [] {
             std::array<int32_t, kStates> c{};
@@ -248,13 +249,16 @@ private:
     // A neighbour octave costs 1 (`<`, `>`), octave 0 costs 1 (`o`) from
     // anywhere, any other 2 (`o` and a digit): per state, the cheapest octave
     // plus that, or a neighbour plus 1.
-    static void octaveClosure(Costs& d)
+    ZEMA_EXACT_DENSE static void octaveClosure(Costs& d)
     {
         static_assert(kInfinity + 2 < INT32_MAX);
         std::array<int32_t, kStates> least;
         least.fill(kInfinity);
         for (int o = 0; o < kOctaves; ++o) {
-            for (int s = 0; s < kStates; ++s) least[static_cast<size_t>(s)] = std::min(least[static_cast<size_t>(s)], d[cell(o, s)]);
+            for (int s = 0; s < kStates; ++s) {
+                int32_t& l = least[static_cast<size_t>(s)];
+                l = std::min(l, d[cell(o, s)]);
+            }
         }
         const Costs in = d;
         for (int o = 0; o < kOctaves; ++o) {
@@ -305,8 +309,8 @@ private:
     // only grows dearer against that bound as it takes more pieces, since
     // its own pieces cost no less per tick. Stops once visit returns true.
     template <typename Visit>
-    void defaultRuns(const Costs& in, int octave, const PieceCosts& pc, int32_t x, int32_t limit, exact::Rate rate,
-                     Visit visit)
+    ZEMA_EXACT_DENSE void defaultRuns(const Costs& in, int octave, const PieceCosts& pc, int32_t x, int32_t limit,
+                                      exact::Rate rate, Visit visit)
     {
         const int32_t cdd = pc.dottedDefaultCost();
         for (int s = 0; s < kStates; ++s) {
@@ -328,6 +332,40 @@ private:
         }
     }
 
+    // One octave's row: the state's cost plus its chain's. Both are at most
+    // kInfinity, so the sum cannot overflow.
+    ZEMA_EXACT_DENSE static void addChain(const int32_t* from, const int32_t* chain, int32_t* to)
+    {
+        for (int s = 0; s < kStates; ++s) to[s] = std::min(from[s] + chain[s], kInfinity);
+    }
+
+    ZEMA_EXACT_DENSE static int32_t rowLeast(const int32_t* row)
+    {
+        int32_t least = kInfinity;
+        for (int s = 0; s < kStates; ++s) least = std::min(least, row[s]);
+        return least;
+    }
+
+    // No `&` before a note's first piece.
+    ZEMA_EXACT_DENSE static void dropTie(Costs& costs)
+    {
+        for (int32_t& v : costs) v -= v < kInfinity ? 1 : 0;
+    }
+
+    // A run of default pieces costing `runCost` (with what came before it),
+    // an `l`, and the rest of the chain under the new default: for every new
+    // default whose total can beat both its cell of `row` and `limit` (the
+    // `l` left out of both sides).
+    ZEMA_EXACT_DENSE void afterLength(const PieceCosts& pc, const PieceTables::Rates& rates, int32_t rest,
+                                      int32_t runCost, int32_t limit, int32_t* row)
+    {
+        for (int s = 0; s < kStates; ++s) {
+            const int32_t stateLimit = std::min(limit, row[s] - lengthCommandCost(s));
+            if (!exact::belowLimit(runCost, rest, rates.byState[static_cast<size_t>(s)], stateLimit)) continue;
+            row[s] = std::min(row[s], addCost(runCost + lengthCommandCost(s), tables_.chainCost(pc, s, rest)));
+        }
+    }
+
     Costs transition(const Costs& in, const Segment& seg)
     {
         Costs out;
@@ -342,15 +380,9 @@ private:
             if (x == 0) {
                 for (int s = 0; s < kStates; ++s) out[cell(o, s)] = addCost(in[cell(o, s)], zeroPiece(pc, s).cost);
             } else {
-                // Both at most kInfinity: the sum cannot overflow.
-                const int32_t* chain = tables_.chainCosts(pc, x).data();
-                const int32_t* from = in.data() + cell(o, 0);
-                int32_t* to = out.data() + cell(o, 0);
-                for (int s = 0; s < kStates; ++s) to[s] = std::min(from[s] + chain[s], kInfinity);
+                addChain(in.data() + cell(o, 0), tables_.chainCosts(pc, x).data(), out.data() + cell(o, 0));
             }
-            int32_t least = kInfinity;
-            for (int s = 0; s < kStates; ++s) least = std::min(least, out[cell(o, s)]);
-            rowMin[static_cast<size_t>(o)] = least;
+            rowMin[static_cast<size_t>(o)] = rowLeast(out.data() + cell(o, 0));
         }
         const int32_t globalMin = *std::min_element(rowMin.begin(), rowMin.end());
         if (x > 0) {
@@ -380,23 +412,11 @@ private:
                 std::sort(runs.begin(), runs.end());
                 for (size_t i = 0; i < runs.size(); ++i) {
                     if (i > 0 && runs[i].first == runs[i - 1].first) continue;  // sorted: the first is the cheapest
-                    const auto [used, q] = runs[i];
-                    const int32_t rest = x - used;
-                    for (int s = 0; s < kStates; ++s) {
-                        int32_t& target = out[cell(o, s)];
-                        const int32_t stateLimit = std::min(limit, target - lengthCommandCost(s));
-                        if (!exact::belowLimit(q, rest, rates.byState[static_cast<size_t>(s)], stateLimit)) continue;
-                        const int32_t c = addCost(q + lengthCommandCost(s), tables_.chainCost(pc, s, rest));
-                        target = std::min(target, c);
-                    }
+                    afterLength(pc, rates, x - runs[i].first, runs[i].second, limit, out.data() + cell(o, 0));
                 }
             }
         }
-        if (seg.first) {
-            for (int32_t& v : out) {
-                if (v < kInfinity) --v;  // no `&` before a note's first piece
-            }
-        }
+        if (seg.first) dropTie(out);
         return out;
     }
 
@@ -432,13 +452,14 @@ private:
             const int32_t runLimit = value - lengthCommandCost(s) + 1;
             const PieceTables::Rates& rates = tables_.chainRates(pc);
             const exact::Rate rate = rates.byState[static_cast<size_t>(s)];
-            defaultRuns(in, o, pc, x, runLimit, rates.best, [&](int state, int32_t a, int32_t b, int32_t used, int32_t q) {
+            const auto visit = [&](int state, int32_t a, int32_t b, int32_t used, int32_t q) {
                 if (!exact::belowLimit(q, x - used, rate, runLimit)) return false;
                 if (addCost(q + lengthCommandCost(s), tables_.chainCost(pc, s, x - used)) != value) return false;
                 from = state;
                 plan = {-1, 0, 0, state, a, b, s, s, tables_.chainSpelling(pc, s, x - used), -1};
                 return true;
-            });
+            };
+            defaultRuns(in, o, pc, x, runLimit, rates.best, visit);
         }
         if (from < 0) return false;
         // Undo the closures: octave change, then `l`.

@@ -14,6 +14,14 @@
 #include <unordered_map>
 #include <vector>
 
+// Dense loops over the table of states: coverage-guided fuzzing learns
+// nothing from their comparisons but spends most of its time tracing them.
+#if defined(__clang__)
+#define ZEMA_EXACT_DENSE __attribute__((no_sanitize("coverage")))
+#else
+#define ZEMA_EXACT_DENSE
+#endif
+
 namespace zema::exact {
 
 inline constexpr int kStates = 128;
@@ -65,23 +73,22 @@ struct ChainSpelling {
 
 class PieceTables {
 public:
-    // timebase: as the compiler reads it (at least 1).
+    // timebase: as the compiler reads it (at least 1). The explicit-piece
+    // tables are built once per timebase and shared by every search at it,
+    // from any thread; the chain caches belong to this object.
     explicit PieceTables(int32_t timebase);
 
     [[nodiscard]] int32_t ticks(int state) const { return ticks_[static_cast<size_t>(state)]; }
     // Ticks of "c." under the undotted default `state`; 0 when the state is dotted.
-    [[nodiscard]] int32_t dottedDefaultTicks(int state) const
-    {
-        return stateDotted(state) ? 0 : ticks_[static_cast<size_t>(state + 64)];
-    }
+    [[nodiscard]] int32_t dottedDefaultTicks(int state) const { return stateDotted(state) ? 0 : ticks(state + 64); }
 
     // Least cost of writing `x` ticks with explicit-length pieces only, each
     // costing `overhead` plus its length characters; kInfinity when no sum of
     // pieces makes x. 0 for x = 0. Exact for every x (the table repeats with
     // the cheapest piece per tick, detected and proven, beyond some point).
-    [[nodiscard]] int32_t explicitCost(int32_t overhead, int32_t x);
+    [[nodiscard]] int32_t explicitCost(int32_t overhead, int32_t x) const;
     // The explicit pieces of that least cost.
-    void explicitPieces(int32_t overhead, int32_t x, std::vector<int>& codes);
+    void explicitPieces(int32_t overhead, int32_t x, std::vector<int>& codes) const;
 
     // For every default state s, the least cost of a chain of x > 0 ticks
     // under s (default pieces, dotted-default pieces and explicit pieces),
@@ -103,40 +110,20 @@ public:
 
     // Cheapest explicit piece of zero ticks (short lengths at tiny timebases),
     // as a state; -1 when there is none.
-    [[nodiscard]] int zeroTickCode() const { return zeroTickCode_; }
+    [[nodiscard]] int zeroTickCode() const;
 
-    // False when a knapsack table would grow beyond its memory cap.
-    [[nodiscard]] bool ok() const { return ok_; }
+    // False when a knapsack table would pass its memory cap before showing
+    // its period (no timebase up to 960 comes near it).
+    [[nodiscard]] bool ok() const;
 
 private:
-    struct Item {
-        int32_t ticks;
-        int32_t chars;  // length characters
-        int code;
-    };
-    struct Table {
-        std::vector<int32_t> cost;
-        std::vector<uint8_t> choice;  // index into items_ of the last piece
-        bool periodic = false;
-        int32_t stableFrom = 0;  // cost(y) = cost(y - period) + periodCost for y >= stableFrom
-        int32_t streak = 0;
-    };
+    struct Knapsack;  // the explicit-piece tables of one timebase
 
-    Table& table(int32_t overhead);
-    // Reduces x into the computed part of the table; returns the number of
-    // period pieces taken off.
-    int32_t reduce(Table& table, int32_t overhead, int32_t& x);
-    void grow(Table& table, int32_t overhead, int32_t upTo);
     int32_t computeChainCost(const PieceCosts& costs, int state, int32_t x, ChainSpelling* spelling);
     std::array<int32_t, kStates>& chainSlot(const PieceCosts& costs, int32_t x);
 
+    std::shared_ptr<const Knapsack> knapsack_;
     std::array<int32_t, kStates> ticks_{};
-    std::vector<Item> items_;  // one per positive tick value: its cheapest code
-    std::array<size_t, 4> periodItems_{};  // by overhead: the item with the least characters per tick
-    int32_t maxItemTicks_ = 0;
-    int zeroTickCode_ = -1;
-    bool ok_ = true;
-    std::array<std::unique_ptr<Table>, 4> tables_;  // by overhead 1..3
     // By piece costs and ticks: the least chain cost per state, -1 until asked.
     std::unordered_map<uint64_t, std::array<int32_t, kStates>> chains_;
     std::unordered_map<uint64_t, Rates> rates_;  // by piece costs
