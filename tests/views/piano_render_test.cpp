@@ -4,6 +4,7 @@
 #include <set>
 
 #include "editor/qt_test_support.h"
+#include "views/colour_test_support.h"
 #include "views/piano_render.h"
 
 namespace zema {
@@ -11,23 +12,8 @@ namespace {
 
 QColor rgba(int r, int g, int b, int a = 255) { return QColor(r, g, b, a); }
 
-// Channel-wise closeness, for blended pixels.
-::testing::AssertionResult near(QColor actual, QColor expected, int tolerance = 2)
-{
-    if (std::abs(actual.red() - expected.red()) <= tolerance && std::abs(actual.green() - expected.green()) <= tolerance &&
-        std::abs(actual.blue() - expected.blue()) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << actual.name().toStdString() << ", expected "
-                                         << expected.name().toStdString();
-}
-
-// `fill` at `alpha` over `background`.
-QColor blend(QColor fill, QColor background, int alpha)
-{
-    auto channel = [&](int f, int b) { return (f * alpha + b * (255 - alpha) + 127) / 255; };
-    return QColor(channel(fill.red(), background.red()), channel(fill.green(), background.green()),
-                  channel(fill.blue(), background.blue()));
-}
+using test::blend;
+using test::near;
 
 TEST(PianoStyles, TheListHasSixtyRowsWithTheDocumentedGaps)
 {

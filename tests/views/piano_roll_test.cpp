@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/qt_test_support.h"
+#include "views/colour_test_support.h"
 #include "views/piano_roll_ctrl.h"
 
 namespace zema {
@@ -48,21 +49,8 @@ std::array<bool, kTrackCount> slots(std::initializer_list<int> list)
     return mask;
 }
 
-::testing::AssertionResult near(QColor actual, QColor expected, int tolerance = 2)
-{
-    if (std::abs(actual.red() - expected.red()) <= tolerance && std::abs(actual.green() - expected.green()) <= tolerance &&
-        std::abs(actual.blue() - expected.blue()) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << actual.name().toStdString() << ", expected "
-                                         << expected.name().toStdString();
-}
-
-QColor blend(QColor fill, QColor background, int alpha)
-{
-    auto channel = [&](int f, int b) { return (f * alpha + b * (255 - alpha) + 127) / 255; };
-    return QColor(channel(fill.red(), background.red()), channel(fill.green(), background.green()),
-                  channel(fill.blue(), background.blue()));
-}
+using test::blend;
+using test::near;
 
 const QColor kTrack3Pen(149, 163, 65);
 const QColor kTrack3Fill(216, 246, 114);
