@@ -105,6 +105,7 @@ void CMidiMoniterCtrl::RefreshTrack()
     }
     rebuildStatic();
     updateGeometry();
+    if (isWindow()) resize(sizeHint());  // a tool window grows and shrinks with its rows
     update();
 }
 

@@ -45,6 +45,7 @@ TEST_F(MonitorTest, RowsFollowTheTabOrderAndSkipUnusedSlots)
     monitorWidget->RefreshTrack();
     EXPECT_EQ(monitorWidget->rows(), (std::vector<int32_t>{2, 0}));
     EXPECT_EQ(monitorWidget->sizeHint(), QSize(317, 26 + 27));
+    EXPECT_EQ(monitorWidget->size(), monitorWidget->sizeHint());  // as a window it takes the rows' size
 }
 
 TEST_F(MonitorTest, VelocityBarAndSoundingKeysOfTheRightRow)
