@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "corpus_parts.h"
 #include "core/clipboard_export.h"
 #include "core/exact_optimizer.h"
 #include "core/mml_compiler.h"
@@ -22,52 +23,12 @@
 
 namespace {
 
-struct Track {
-    std::u16string text;
-    zema::TimingContext timing;
-};
+using zema::bench::corpusTracks;
+using zema::bench::Track;
 
-std::vector<Track> corpusTracks()
-{
-    std::vector<std::filesystem::path> files;
-    for (const char* folder : {"mms", "mml"}) {
-        const std::filesystem::path dir = std::filesystem::path(ZEMA_CORPUS_DIR) / folder;
-        if (!std::filesystem::is_directory(dir)) continue;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    std::vector<Track> tracks;
-    for (const auto& file : files) {
-        zema::ReadResult result;
-        if (!zema::openDocument(file, {}, result)) continue;
-        for (const auto& slot : result.slots) {
-            if (slot.used && zema::characterCount(slot.text) > 0) tracks.push_back({slot.text, result.timing});
-        }
-    }
-    return tracks;
-}
+const std::vector<Track>& tracks() { return corpusTracks(); }
 
-const std::vector<Track>& tracks()
-{
-    static const std::vector<Track> all = corpusTracks();
-    return all;
-}
-
-// The stripped text of the first corpus track long enough, cut before the
-// command that would pass `length` characters.
-std::u16string melodyOf(size_t length)
-{
-    for (const Track& track : tracks()) {
-        const std::u16string text = zema::stripToCommands(track.text);
-        if (text.size() < length || track.timing.timebase != 96) continue;
-        size_t cut = length;
-        while (cut > 0 && !((text[cut] >= u'a' && text[cut] <= u'z') || text[cut] == u'<' || text[cut] == u'>' ||
-                            text[cut] == u'&'))
-            --cut;
-        return text.substr(0, cut);
-    }
-    return {};
-}
+std::u16string melodyOf(size_t length) { return zema::bench::melodyOf(length, true); }
 
 void BM_ExactPart1200(benchmark::State& state)
 {

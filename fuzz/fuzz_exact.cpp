@@ -11,31 +11,9 @@
 #include "core/exact_optimizer.h"
 #include "core/mml_compiler.h"
 #include "core/unicode.h"
+#include "core/writer_oracle.h"
 
-namespace {
-
-struct Sound {
-    std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> notes;
-    std::vector<std::pair<int32_t, int32_t>> tempos;
-    int32_t end = 0;
-    bool operator==(const Sound&) const = default;
-};
-
-Sound soundOf(const zema::TimingContext& timing, std::u16string_view text)
-{
-    zema::EventList events;
-    zema::StateList states;
-    zema::compileTrack(timing, text, events, states, 0, false, false);
-    Sound sound;
-    for (const zema::TrackEvent& e : events) {
-        if (e.kind == zema::TrackEventKind::Note) sound.notes.emplace_back(e.tick, e.length, e.noteNumber, e.value);
-        else if (e.kind == zema::TrackEventKind::Tempo) sound.tempos.emplace_back(e.tick, e.value);
-        else if (e.kind == zema::TrackEventKind::TrackEnd) sound.end = e.tick;
-    }
-    return sound;
-}
-
-}  // namespace
+using zema::test::soundOf;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
