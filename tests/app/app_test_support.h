@@ -3,12 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <array>
-#include <cstdio>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "cli_runner.h"
 
 namespace zema::test {
 
@@ -49,25 +48,5 @@ inline void writeBytes(const std::filesystem::path& path, const std::string& byt
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// What a run of zema-cli printed (standard output and error together) and its exit status.
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-#ifdef ZEMA_CLI_PATH
-inline CliRun runCli(const std::string& args)
-{
-    CliRun run;
-    FILE* pipe = ::popen((std::string(ZEMA_CLI_PATH) + " " + args + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-#endif
 
 }  // namespace zema::test

@@ -2,6 +2,8 @@
 #include <cstdio>
 
 #include <gtest/gtest.h>
+
+#include "cli_runner.h"
 #include <nlohmann/json.hpp>
 
 #include "document_test_support.h"
@@ -9,24 +11,8 @@
 namespace zema {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string output;
-};
-
-CliRun run(const std::string& arguments)
-{
-    CliRun result;
-    const std::string command = std::string(ZEMA_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t read = 0;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, read);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using test::CliRun;
+CliRun run(const std::string& arguments) { return test::runCli(arguments); }
 
 std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
@@ -35,8 +21,8 @@ const std::filesystem::path kCorpus = ZEMA_CORPUS_DIR;
 TEST(Cli, InfoOfEachKind)
 {
     const CliRun mms = run("info " + quoted(kCorpus / "mms" / "ドンキーコング - Jungle Groove.mms"));
-    ASSERT_EQ(mms.status, 0) << mms.output;
-    const auto doc = nlohmann::json::parse(mms.output);
+    ASSERT_EQ(mms.status, 0) << mms.out;
+    const auto doc = nlohmann::json::parse(mms.out);
     EXPECT_EQ(doc["title"], "Jungle Groove");
     EXPECT_EQ(doc["tracks"].size(), 15u);
     EXPECT_EQ(doc["tracks"][0]["group"], 1);
@@ -46,11 +32,11 @@ TEST(Cli, InfoOfEachKind)
 
     const CliRun pasted = run("info " + quoted(kCorpus / "mmla" / "song_000.txt"));
     ASSERT_EQ(pasted.status, 0);
-    EXPECT_EQ(nlohmann::json::parse(pasted.output)["tracks"][0]["name"], "Track1");
+    EXPECT_EQ(nlohmann::json::parse(pasted.out)["tracks"][0]["name"], "Track1");
 
     const CliRun missing = run("info /nonexistent.mml");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.output.find("ファイルが開けませんでした。"), std::string::npos);
+    EXPECT_NE(missing.out.find("ファイルが開けませんでした。"), std::string::npos);
 }
 
 TEST(Cli, ConvertKeepsTheDocument)
@@ -60,9 +46,9 @@ TEST(Cli, ConvertKeepsTheDocument)
     for (const char* mode : {"", "--no-compact"}) {
         const auto out = folder / "out.mml";
         const CliRun convert = run("convert " + quoted(source) + " " + quoted(out) + " " + mode);
-        ASSERT_EQ(convert.status, 0) << convert.output;
-        const auto before = nlohmann::json::parse(run("info " + quoted(source)).output);
-        const auto after = nlohmann::json::parse(run("info " + quoted(out)).output);
+        ASSERT_EQ(convert.status, 0) << convert.out;
+        const auto before = nlohmann::json::parse(run("info " + quoted(source)).out);
+        const auto after = nlohmann::json::parse(run("info " + quoted(out)).out);
         EXPECT_EQ(after["title"], before["title"]);
         EXPECT_EQ(after["timebase"], before["timebase"]);
         ASSERT_EQ(after["tracks"].size(), before["tracks"].size());
@@ -82,14 +68,14 @@ TEST(Cli, InstrumentsAndSongEvents)
     test::writeBytes(folder / "bank.def", "[Instrument presets]\r\nLute=0,0,1,0,0,0,0\r\n[1033]\r\nLute=Lute EN\r\n");
     const CliRun list = run("instruments " + quoted(folder / "bank.def") + " --lcid 1033 --gm");
     ASSERT_EQ(list.status, 0);
-    EXPECT_EQ(list.output.substr(0, 42), "001: Lute EN\n001: Acoustic Grand Piano   \n");
+    EXPECT_EQ(list.out.substr(0, 42), "001: Lute EN\n001: Acoustic Grand Piano   \n");
 
     const CliRun events =
         run("events --song " + quoted(std::filesystem::path(ZEMA_SOURCE_DIR) / "resources" / "demo" / "demo.mml"));
-    ASSERT_EQ(events.status, 0) << events.output.substr(0, 200);
+    ASSERT_EQ(events.status, 0) << events.out.substr(0, 200);
     // The demo song's three tracks and its marker.
     for (int track : {0, 1, 2, 17}) {
-        EXPECT_NE(events.output.find("\"trackIndex\":" + std::to_string(track) + ","), std::string::npos) << track;
+        EXPECT_NE(events.out.find("\"trackIndex\":" + std::to_string(track) + ","), std::string::npos) << track;
     }
 }
 

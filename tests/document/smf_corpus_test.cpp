@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "cli_runner.h"
+
 #include "core/mml_compiler.h"
 #include "core/unicode.h"
 #include "document/smf_export.h"
@@ -118,23 +120,8 @@ TEST(SmfCorpus, KnownFilesImportAsTheyShould)
     EXPECT_EQ(test::compiledNotes(skipped.texts[0], 96).size(), 8u);
 }
 
-struct CliRun {
-    int status = -1;
-    std::string output;
-};
-
-CliRun runCli(const std::string& arguments)
-{
-    CliRun result;
-    FILE* pipe = ::popen((std::string(ZEMA_CLI_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t read = 0;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, read);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using test::CliRun;
+using test::runCli;
 
 std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
@@ -143,12 +130,12 @@ TEST(SmfCli, ImportListProfilesAndErrors)
     test::TempFolder folder;
     const auto chords = kMidiCorpus / "test-multichannel-chords-0.mid";
     const CliRun list = runCli("import-smf " + quoted(chords) + " --list");
-    ASSERT_EQ(list.status, 0) << list.output;
-    EXPECT_THAT(list.output, HasSubstr(" 1 : A01"));
+    ASSERT_EQ(list.status, 0) << list.out;
+    EXPECT_THAT(list.out, HasSubstr(" 1 : A01"));
 
     const auto out = folder / "chords.mml";
     const CliRun normal = runCli("import-smf " + quoted(chords) + " -o " + quoted(out) + " --profile 1");
-    ASSERT_EQ(normal.status, 0) << normal.output;
+    ASSERT_EQ(normal.status, 0) << normal.out;
     ReadResult document;
     ASSERT_TRUE(openDocument(out, {}, document));
     EXPECT_TRUE(document.slots[0].used);
@@ -158,17 +145,17 @@ TEST(SmfCli, ImportListProfilesAndErrors)
     // The spreading profiles start with nothing selected.
     const CliRun none = runCli("import-smf " + quoted(chords) + " -o " + quoted(out) + " --profile 3");
     EXPECT_EQ(none.status, 1);
-    EXPECT_THAT(none.output, HasSubstr("トラックが選択されていません。"));
+    EXPECT_THAT(none.out, HasSubstr("トラックが選択されていません。"));
     const CliRun spread = runCli("import-smf " + quoted(chords) + " -o " + quoted(out) +
                                  " --profile 3 --tracks 1 --quantize 16 --no-reduce-rest");
-    EXPECT_EQ(spread.status, 0) << spread.output;
+    EXPECT_EQ(spread.status, 0) << spread.out;
     const CliRun two = runCli("import-smf " + quoted(chords) + " -o " + quoted(out) + " --spread --tracks 1,2");
     EXPECT_EQ(two.status, 1);
-    EXPECT_THAT(two.output, HasSubstr("トラックを１つだけ選択してください。"));
+    EXPECT_THAT(two.out, HasSubstr("トラックを１つだけ選択してください。"));
 
     const CliRun bad = runCli("import-smf " + quoted(kMidiCorpus / "test-not-a-midi-file.mid") + " --list");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_THAT(bad.output, HasSubstr("標準MIDIファイルの解析に失敗しました。"));
+    EXPECT_THAT(bad.out, HasSubstr("標準MIDIファイルの解析に失敗しました。"));
 }
 
 TEST(SmfCli, ExportFormatsAndFailure)
@@ -178,7 +165,7 @@ TEST(SmfCli, ExportFormatsAndFailure)
     for (const char* format : {"0", "1"}) {
         const auto out = folder / (std::string("song") + format + ".mid");
         const CliRun run = runCli("export-smf " + quoted(source) + " -o " + quoted(out) + " --format " + format);
-        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_EQ(run.status, 0) << run.out;
         const auto bytes = readFileBytes(out);
         ASSERT_TRUE(bytes);
         EXPECT_EQ(bytes->substr(0, 4), "MThd");
@@ -186,7 +173,7 @@ TEST(SmfCli, ExportFormatsAndFailure)
     }
     const CliRun failed = runCli("export-smf " + quoted(source) + " -o " + quoted(folder / "no" / "x.mid"));
     EXPECT_EQ(failed.status, 1);
-    EXPECT_THAT(failed.output, HasSubstr("標準MIDIファイルが保存できませんでした。"));
+    EXPECT_THAT(failed.out, HasSubstr("標準MIDIファイルが保存できませんでした。"));
 }
 
 }  // namespace
