@@ -236,29 +236,29 @@ ClipExport composeClipboard(const TimingContext& context, const std::vector<Clip
 std::u16string boardHeader(std::u16string_view title, std::u16string_view source, int rank,
                            const std::array<int32_t, 3>& counts)
 {
-    std::u16string out = loadString("IDS_CB_EX_BOARD_TITLE") + u" " + std::u16string(title) + u"\r\n";
-    out += loadString("IDS_CB_EX_BOARD_SOURCE") + u" " + std::u16string(source) + u"\r\n";
-    out += loadString("IDS_CB_EX_BOARD_RANK") + u" " + rankName(rank) +
+    std::u16string out = loadString("IDS_CB_EX_SITA_TITLE") + u" " + std::u16string(title) + u"\r\n";
+    out += loadString("IDS_CB_EX_SITA_SOURCE") + u" " + std::u16string(source) + u"\r\n";
+    out += loadString("IDS_CB_EX_SITA_RANK") + u" " + rankName(rank) +
            formatText(u" (%d/%d/%d)\r\n", {counts[0], counts[1], counts[2]});
     out += u"\r\n";
     return out;
 }
 
-std::u16string requiredRankLine(int rank) { return loadString("IDS_CB_EX_REQUIRED_RANK") + u" : " + rankName(rank); }
+std::u16string requiredRankLine(int rank) { return loadString("IDS_CB_EX_RANK") + u" : " + rankName(rank); }
 
 std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize)
 {
     std::u16string out =
-        loadString(format == ClipFormat::Board ? "IDS_CB_EX_MSG_SHITARABA" : "IDS_CB_EX_MSG_MABINOGI") + u"\n\n";
+        loadString(format == ClipFormat::Board ? "IDS_CB_EX_RESULTMSG2" : "IDS_CB_EX_RESULTMSG1") + u"\n\n";
     if (optimize) {
         out += loadString("IDS_CB_EX_METHOD") + u" : ";
         for (int method : result.methods) out += methodLetter(method);
         out += u"\n\n";
     }
-    static constexpr std::array<const char*, 3> kPlain = {"IDS_CB_EX_LINE_MELODY", "IDS_CB_EX_LINE_CHORD1",
-                                                          "IDS_CB_EX_LINE_CHORD2"};
+    static constexpr std::array<const char*, 3> kPlain = {"IDS_CB_EX_RESULT_A_1", "IDS_CB_EX_RESULT_A_2",
+                                                          "IDS_CB_EX_RESULT_A_3"};
     static constexpr std::array<const char*, 3> kOptimized = {
-        "IDS_CB_EX_LINE_MELODY_OPT", "IDS_CB_EX_LINE_CHORD1_OPT", "IDS_CB_EX_LINE_CHORD2_OPT"};
+        "IDS_CB_EX_RESULT_B_1", "IDS_CB_EX_RESULT_B_2", "IDS_CB_EX_RESULT_B_3"};
     for (size_t k = 0; k < result.parts.size(); ++k) {
         const ExportPart& part = result.parts[k];
         if (optimize) {

@@ -1,13 +1,42 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace zema {
 
-// The user-visible text of a string-table symbol ("IDS_ERR_FILEOPEN"): the
-// built-in Japanese text, or "" for an unknown symbol. A language file will
-// override these later; every message goes through here.
+// One entry of the program's string table: the symbol the language files
+// use ("IDS_ERR_FILEOPEN"), its identifier, and the built-in Japanese text.
+struct StringEntry {
+    std::string_view symbol;
+    int32_t id = 0;
+    std::u16string_view text;
+};
+
+// The string table: the 180 "IDS_" strings (identifiers 10000..10179, in
+// identifier order) followed by the few framework strings the window uses
+// ("AFX_IDS_APP_TITLE", "AFX_IDP_ASK_TO_SAVE", ...), which have identifiers
+// of their own outside that range.
+[[nodiscard]] std::span<const StringEntry> stringTable();
+// The entry of a symbol (ASCII case-insensitive) or an identifier; null when unknown.
+[[nodiscard]] const StringEntry* findString(std::string_view symbol);
+[[nodiscard]] const StringEntry* findString(int32_t id);
+
+// Replacement texts by string identifier, as a loaded language gives them.
+using StringOverrides = std::map<int32_t, std::u16string>;
+
+// Installs the replacement texts of the loaded language; null (or an empty
+// map) returns to the built-in texts. Safe against concurrent loadString calls.
+void setStringOverrides(std::shared_ptr<const StringOverrides> overrides);
+
+// The user-visible text of a string: the loaded language's replacement, else
+// the built-in text; "" for an unknown symbol or identifier. Every message
+// and caption goes through here.
 [[nodiscard]] std::u16string loadString(std::string_view symbol);
+[[nodiscard]] std::u16string loadString(int32_t id);
 
 }  // namespace zema
