@@ -42,6 +42,8 @@ void addPlaybackCommands(CLI::App& app, int& exitCode);
 void addAppCommands(CLI::App& app, int& exitCode);
 // associate and autosave-name: file association and autosave naming.
 void addAssociateCommands(CLI::App& app, int& exitCode);
+// lng-check, lng-template and languages: language files.
+void addLanguageCommands(CLI::App& app, int& exitCode);
 
 // Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
 // it; prints the open-failure message and returns false when it cannot.

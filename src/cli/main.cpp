@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     zema::cli::addPlaybackCommands(app, exitCode);
     zema::cli::addAppCommands(app, exitCode);
     zema::cli::addAssociateCommands(app, exitCode);
+    zema::cli::addLanguageCommands(app, exitCode);
 
     CLI11_PARSE(app, argc, argv);
     return exitCode;
