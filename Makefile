@@ -32,8 +32,8 @@ test: build
 
 run: build
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  echo "No display: set DISPLAY, or try: xvfb-run $(BUILD_DIR)/src/app/gui/zema $(DEMO)"; fi
-	$(BUILD_DIR)/src/app/gui/zema $(DEMO)
+	  echo "No display: set DISPLAY, or try: xvfb-run $(BUILD_DIR)/bin/zema $(DEMO)"; fi
+	$(BUILD_DIR)/bin/zema $(DEMO)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do \

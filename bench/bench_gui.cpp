@@ -1,7 +1,9 @@
-// Main-window measurements: start-up to the first painted window, and one
+// Main-window measurements: start-up to the first painted window, one
 // keystroke to the recompiled status bar on a sixteen-track song at the
-// sizes of the first composition rank. Each is compared with a bare Qt
-// window doing the same (a plain text editor with the same text).
+// sizes of the first composition rank, and switching the user-interface
+// language. The first two are compared with a bare Qt window doing the same
+// (a plain text editor with the same text), the language switch with
+// rebuilding the menu bar alone.
 #include <QApplication>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -12,8 +14,13 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/gui/main_window.h"
+#include <QMenuBar>
+
+#include "app/command_table.h"
 #include "app/settings.h"
+#include "app/window_texts.h"
+#include "core/strings.h"
+#include "gui/main_window.h"
 #include "bench_support.h"
 #include "editor/editor_frame.h"
 
@@ -130,6 +137,61 @@ void BM_KeystrokeToStatusBar(benchmark::State& state)
 }
 BENCHMARK(BM_KeystrokeToStatusBar)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// A language file translating every string and every window text (each text
+// prefixed), so a switch replaces everything the window shows.
+std::string everyTextLanguageFile()
+{
+    const auto utf8 = [](std::u16string_view text) { return QString::fromStdU16String(std::u16string(text)).toStdString(); };
+    std::string file = "[Information]\nVersion={6C578524-B2AA-4696-AE76-D491B55679E8}\nLanguage=en-US\n"
+                       "LanguageName=Bench\nLCID=1033\n[Global]\n";
+    for (const zema::StringEntry& entry : zema::stringTable()) {
+        std::string text = utf8(entry.text);
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.replace(at, 1, "\\n");
+        file += std::string(entry.symbol) + "=EN " + text + "\n";
+    }
+    for (const zema::WindowTexts& window : zema::builtInWindowTexts()) {
+        file += "[" + utf8(window.key) + "]\n";
+        for (const zema::WindowText& text : window.texts) file += std::string(text.name) + "=EN " + utf8(text.text) + "\n";
+    }
+    return file;
+}
+
+// The baseline: the main window's menus and their entries built anew.
+void BM_MenuBarRebuild(benchmark::State& state)
+{
+    QMainWindow window;
+    for (auto _ : state) {
+        window.menuBar()->clear();
+        std::map<zema::MenuGroup, QMenu*> menus;
+        for (const zema::CommandInfo& info : zema::commandTable()) {
+            QMenu*& menu = menus[info.menu];
+            if (menu == nullptr) menu = window.menuBar()->addMenu(QString::fromStdU16String(std::u16string(zema::menuTitle(info.menu))));
+            if (info.separatorBefore) menu->addSeparator();
+            menu->addAction(QString::fromStdU16String(std::u16string(info.menuText)));
+        }
+        benchmark::DoNotOptimize(window.menuBar()->actions().size());
+    }
+}
+BENCHMARK(BM_MenuBarRebuild)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// One switch of the whole window to the other language: the iterations go
+// to the language file and back in turn.
+void BM_LanguageSwitch(benchmark::State& state)
+{
+    zema::CMainWindow window(zema::SettingsLocation{gFolder}, benchSettings());
+    if (window.languageFiles().empty()) {
+        state.SkipWithError("the bench language file was not found");
+        return;
+    }
+    bool toFile = true;
+    for (auto _ : state) {
+        window.runCommand(toFile ? zema::command::kLanguageFirst : zema::command::kLanguageBuiltIn);
+        toFile = !toFile;
+    }
+    window.runCommand(zema::command::kLanguageBuiltIn);
+}
+BENCHMARK(BM_LanguageSwitch)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -139,10 +201,13 @@ int main(int argc, char** argv)
     gFolder = std::filesystem::temp_directory_path() / ("zema-bench-gui-" + std::to_string(::getpid()));
     std::filesystem::create_directories(gFolder);
     std::ofstream(gFolder / "bench.mml", std::ios::binary) << songDocument();
+    std::filesystem::create_directories(gFolder / "Languages");
+    std::ofstream(gFolder / "Languages" / "Bench.lng", std::ios::binary) << everyTextLanguageFile();
 
     zema::bench::RatioReporter reporter;
     reporter.compare("BM_StartupMainWindow/real_time", "BM_StartupBareWindow/real_time");
     reporter.compare("BM_KeystrokeToStatusBar/real_time", "BM_KeystrokeBareEditor/real_time");
+    reporter.compare("BM_LanguageSwitch/real_time", "BM_MenuBarRebuild/real_time");
     const int status = zema::bench::runWith(argc, argv, reporter);
     std::filesystem::remove_all(gFolder);
     return status;

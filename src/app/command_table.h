@@ -73,13 +73,21 @@ inline constexpr int32_t kEditPlaySelect = 32833;
 inline constexpr int32_t kEventScroll = 32923;
 inline constexpr int32_t kPianoScroll = 32835;
 inline constexpr int32_t kLanguageBuiltIn = 32960;
+inline constexpr int32_t kLanguageFirst = 32940;  // the language files, IDM_LANG_00 ..
+inline constexpr int32_t kLanguageLast = 32959;   // .. IDM_LANG_19
+inline constexpr int32_t kTrackCancel = 32917;    // the track-tab menu's cancel entry
+inline constexpr int32_t kMarkerCreate = 32906;
+inline constexpr int32_t kMarkerDelete = 32909;
+inline constexpr int32_t kMarkerEdit = 32910;
+inline constexpr int32_t kMarkerCancel = 32913;
 inline constexpr int32_t kConfig = 32897;
 inline constexpr int32_t kAbout = 144;
 }  // namespace command
 
 // Every menu command, in menu order within each menu.
 [[nodiscard]] std::span<const CommandInfo> commandTable();
-// The command with `id`; recent-file entries are one shared row. Null when unknown.
+// The command with `id`; recent-file entries are one shared row, and so are
+// the language-file entries. Null when unknown.
 [[nodiscard]] const CommandInfo* findCommand(int32_t id);
 // The menu-bar title of a menu.
 [[nodiscard]] std::u16string_view menuTitle(MenuGroup menu);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/mml_compiler.h"
+#include "core/strings.h"
 
 namespace zema {
 
@@ -13,7 +14,7 @@ TrackEvent markerAt(const Song& song, int32_t index)
     TrackEvent start;
     start.kind = TrackEventKind::MarkerEntry;
     start.value = kSongStartMarkerColour;
-    start.text = kSongStartMarkerName;
+    start.text = loadString("IDS_MAIN_TOPMARKER");  // "先頭", in the user's language
     return start;
 }
 

@@ -1,4 +1,4 @@
-#include "app/gui/key_mapping.h"
+#include "gui/key_mapping.h"
 
 namespace zema {
 

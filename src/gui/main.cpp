@@ -1,15 +1,16 @@
 // zema: the MML editor window.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <QLocale>
 #include <QTimer>
 #include <system_error>
 
 #include "app/accelerator.h"
 #include "app/first_start.h"
-#include "app/gui/main_window.h"
-#include "app/gui/session_end.h"
+#include "app/locale_id.h"
+#include "app/multi_language.h"
+#include "gui/main_window.h"
+#include "gui/session_end.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 
@@ -22,12 +23,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEMA"));
     QApplication::setApplicationVersion(QStringLiteral(ZEMA_VERSION));
-
-    // The interface is Japanese: Qt's own buttons and dialogs follow it.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -50,7 +45,15 @@ int main(int argc, char** argv)
     if (firstStart) zema::applyFirstStart(settings, zema::systemMachineProbe(environment));
     (void)zema::ensureKeyFile(location.keyFilePath());
 
-    zema::CMainWindow window(location, settings);
+    // The user-interface language, chosen before any window exists.
+    auto language = std::make_unique<zema::CMultiLanguage>();
+    const QStringList uiLanguages = QLocale::system().uiLanguages();
+    const uint32_t userLcid = uiLanguages.isEmpty() ? 0 : zema::lcidOfLocaleTag(uiLanguages.front().toStdString());
+    (void)zema::chooseStartupLanguage(*language, zema::loadLanguageFile(location.iniPath()),
+                                      zema::languageFolders(zema::programFolder(), location), userLcid);
+    zema::applyQtTranslation(*language);
+
+    zema::CMainWindow window(location, settings, {}, std::move(language));
     if (firstStart) window.storeSettings();
     // A logout or kill ends the program as if it were closed, without asking:
     // the work goes to the autosave file and the settings are written.

@@ -12,14 +12,21 @@
 #include <optional>
 
 #include "app/accelerator.h"
+#include "app/command_registry.h"
+#include "app/command_table.h"
 #include "app/mml_history.h"
+#include "app/multi_language.h"
+#include "app/preferences.h"
+#include "document/instrument_definitions.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "core/song.h"
+#include "gui/dialogs/preferences_sheet.h"
 #include "playback/player_controller.h"
 
 class QAction;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -35,6 +42,10 @@ class CCodeListCtrl;
 class CPianoRollCtrl;
 class CPianoInputCtrl;
 
+// Installs Qt's own translations (standard buttons and dialogs) for the
+// loaded language: its tag's language, or Japanese for the built-in texts.
+void applyQtTranslation(const CMultiLanguage& language);
+
 // What the window asks the user. Tests replace these to drive the window
 // without dialogs.
 struct WindowPrompts {
@@ -48,6 +59,8 @@ struct WindowPrompts {
     std::function<QString(const QString& title, const QString& filter, const QString& initialPath)> saveFile;
     // A new name for a track tab, or nothing when cancelled.
     std::function<std::optional<QString>(const QString& currentName)> trackName;
+    // The preferences sheet: the confirmed values, or nothing when cancelled.
+    std::function<std::optional<PreferencesValues>(const PreferencesInput& input)> preferences;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -57,8 +70,10 @@ struct WindowPrompts {
 class CMainWindow final : public QMainWindow, private IHistoryTarget {
     Q_OBJECT
 public:
+    // `language` is the language chosen at start-up; without one the window
+    // starts in the built-in language.
     CMainWindow(SettingsLocation location, Settings settings, WindowPrompts prompts = {},
-                QWidget* parent = nullptr);
+                std::unique_ptr<CMultiLanguage> language = {}, QWidget* parent = nullptr);
     ~CMainWindow() override;
 
     // The step the window posts to itself once it is built: opens the output
@@ -66,8 +81,14 @@ public:
     // document named on the command line, if any.
     void startUp(const QString& commandLinePath);
     // Runs a menu or shortcut command: autosave first, then the command
-    // unless it is idle-only and the document is busy.
+    // unless it is disabled (idle-only while the document is busy, or not
+    // available in this version).
     void runCommand(int32_t command);
+    // The registry behind the menus: what each command does and when it is
+    // enabled or ticked.
+    [[nodiscard]] const CommandRegistry& commands() const { return commands_; }
+    // Enables and ticks every menu entry as the registry says now.
+    void refreshCommandStates();
 
     // Document operations, as the commands use them. Each returns false when
     // it did not happen (refused, cancelled or failed).
@@ -108,6 +129,14 @@ public:
     // track's channel; with `insert` (a mouse press) the note is typed at the
     // caret instead, unless something plays.
     void keyboardNote(int note, bool down, bool insert);
+    // Translates the window again in the loaded language: menus, buttons,
+    // the title, the piano-roll target list (keeping its selection) and the
+    // tool windows' captions.
+    void retranslate();
+    // The language files the Language menu offers, in menu order.
+    [[nodiscard]] const std::vector<LanguageFileInfo>& languageFiles() const { return languageFiles_; }
+    [[nodiscard]] const CMultiLanguage& language() const { return *language_; }
+    [[nodiscard]] const CAccelerator& keys() const { return keys_; }
     [[nodiscard]] std::time_t loadTimeStamp() const { return loadStamp_; }
     [[nodiscard]] int autosavesStarted() const { return autosavesStarted_; }
     // The file the next autosave of this document writes.
@@ -137,47 +166,83 @@ private:
     void stepApplied(const HistoryStep& step) override;
     void historyChanged() override;
 
+    // Construction and layout (main_window.cpp).
     void buildLayout();
+    void buildControls(QWidget* central, QHBoxLayout* controls);
+    void buildStatusPanes();
+    void buildToolWindows();
     void buildMenus();
     void applyShortcuts();
     void applyViewMode(uint32_t mode);
     void restorePlacement();
     void rebuildTabs();
-    void rebuildRecentMenu();
     void onTabChanged(int tabIndex);
-    void onEditorChange(int slot, int code);
-    void onPlayerNotification(PlayerNotification notification);
-    void onDisplayTick();
     void refreshStatus();
     void refreshTitle();
-    void refreshChecks();
-    void loadEditorsFromSong();
-    void setPlaying(bool playing);
-    void sendMuteStates();
-    void showMonitor(bool visible);
-    void showKeyboard(bool visible);
-    void refreshEventList();
-    void applyPianoTarget();
-    void chooseUserTracks();
-    // The views follow the caret: the event at it is marked and brought into view.
-    void traceCaret();
-    // Selects the MML text of event `index` of the slot's list in its editor.
-    void selectEventSource(int32_t slot, int index);
-    // Typing after this point starts new undo steps in every editor.
-    void closeTypingRuns();
+    void showTrackTabMenu(const QPoint& at);
 
-    void dispatch(int32_t command);
+    // Each area registers its commands from its own file.
+    void registerFileCommands();      // main_window_files.cpp: documents, recent files, autosave
+    void registerEditCommands();      // main_window_edit.cpp: the editors and the undo history
+    void registerTrackCommands();     // main_window_tracks.cpp
+    void registerPlayCommands();      // main_window_play.cpp: transport, output device, display refresh
+    void registerViewCommands();      // main_window_view.cpp: layouts, tool windows, piano roll targets
+    void registerSettingsCommands();  // main_window_settings.cpp: language, preferences, about
+
+    // Documents.
+    void rebuildRecentMenu();
     void openWithDialog();
     void openRecent(int index);
     void openDropped(const QString& path);
+    void autosaveIfNeeded();
+
+    // Editors and history.
+    void loadEditorsFromSong();
+    void onEditorChange(int slot, int code);
+    // Typing after this point starts new undo steps in every editor.
+    void closeTypingRuns();
+    void deleteInEditor();
+
+    // Tracks.
     void addTrackCommand();
     void deleteTrackCommand();
     void renameTrackCommand();
     void selectNeighbourTab(int direction);
     void optimizeTracks(bool all);
+    void sendMuteStates();
+
+    // Playback.
     void startPlayback(int32_t command);
-    void autosaveIfNeeded();
+    void onPlayerNotification(PlayerNotification notification);
+    void onDisplayTick();
+    void setPlaying(bool playing);
     void showOutputDeviceError(int code);
+
+    // Views.
+    void showMonitor(bool visible);
+    void showKeyboard(bool visible);
+    void refreshEventList();
+    void applyPianoTarget();
+    void fillPianoTargets();
+    void chooseUserTracks();
+    // The views follow the caret: the event at it is marked and brought into view.
+    void traceCaret();
+    // Selects the MML text of event `index` of the slot's list in its editor.
+    void selectEventSource(int32_t slot, int index);
+
+    // Settings, language and help (main_window_settings.cpp).
+    void showAbout();
+    void rebuildLanguageMenu();
+    void chooseLanguage(int32_t command);
+    // Writes the language choice to the settings file.
+    void storeLanguageChoice();
+    void openPreferences(PreferencesPage page);
+    // Closes the output device and opens it again with the current settings.
+    void reopenOutputDevice();
+    // Shows the small wait notice with `text`, or hides it for an empty text.
+    void showNotice(const QString& text);
+    // Reads the instrument presets of the instrument definition file again.
+    void reloadPresets();
 
     QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
@@ -201,8 +266,16 @@ private:
     QTimer recompileTimer_;
     QTimer displayTimer_;                     // position display and player notifications
 
+    CommandRegistry commands_;
     std::map<int32_t, QAction*> actions_;     // owned by the window
+    std::map<MenuGroup, QMenu*> menus_;
     QMenu* recentMenu_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    std::unique_ptr<CMultiLanguage> language_;
+    std::vector<LanguageFileInfo> languageFiles_;
+    std::vector<std::filesystem::path> languageFolders_;  // searched in order
+    QWidget* notice_ = nullptr;                            // the wait notice, while shown
+    std::vector<InstrumentPreset> presets_;                // of the instrument definition file
     QTabBar* tabs_ = nullptr;
     CEditorFrame* frame_ = nullptr;
     QSplitter* splitter_ = nullptr;          // piano roll | text side

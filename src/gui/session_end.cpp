@@ -1,4 +1,4 @@
-#include "app/gui/session_end.h"
+#include "gui/session_end.h"
 
 #include <QSocketNotifier>
 #include <csignal>

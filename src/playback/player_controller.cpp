@@ -1,5 +1,7 @@
 #include "playback/player_controller.h"
 
+#include "playback/synth_out.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -36,6 +38,7 @@ int PlayerController::OpenOutputDevice(const OutputSettings& settings)
     int code = 0;
     device_ = deviceFactory_(settings, code);
     if (!device_) return code != 0 ? code : kOpenMidiPortFailed;
+    openedKind_ = settings.kind;
 
     if (settings.resetType != 0) {
         if (device_->SendReset(settings.resetType) != 0) {
@@ -57,6 +60,26 @@ void PlayerController::CloseOutputDevice()
     Join();
     if (device_) device_->Close();
     device_.reset();
+}
+
+void PlayerController::setMetering(bool on)
+{
+    if (auto* synth = dynamic_cast<CSynthOut*>(device_.get())) synth->SetMetering(on);
+}
+
+std::optional<std::array<double, 2>> PlayerController::meterLevels() const
+{
+    // Only the synthesizer's rendered blocks can be measured, and the meter
+    // shows them only for a bank file, as the game's own bank sounds.
+    const auto* synth = dynamic_cast<const CSynthOut*>(device_.get());
+    if (synth == nullptr || openedKind_ != OutputKind::SynthBank) return std::nullopt;
+    return synth->LevelDecibels();
+}
+
+void PlayerController::SendNote(int channel, int note, bool on)
+{
+    if (!device_ || note < 0 || note > 127) return;
+    (void)device_->ShortMsg(on ? 0x90 : 0x80, static_cast<uint8_t>(channel & 0x0F), static_cast<uint8_t>(note), 100);
 }
 
 void PlayerController::SendTrackSetup(int track)

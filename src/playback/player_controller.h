@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <array>
 #include <thread>
 
 #include "core/song.h"
@@ -65,8 +67,16 @@ public:
     // Stops playback and closes the device (all notes off).
     void CloseOutputDevice();
     [[nodiscard]] IMidi* output() const { return device_.get(); }
+    // The level meter's view of the output: metering switched on the
+    // synthesizer, and its levels (decibels below full scale, left and right)
+    // while it plays a bank file; nothing for any other device.
+    void setMetering(bool on);
+    [[nodiscard]] std::optional<std::array<double, 2>> meterLevels() const;
     // True when the last OpenOutputDevice could not send its reset message.
     [[nodiscard]] bool resetFailed() const { return resetFailed_; }
+    // Sounds or silences one note (velocity 100) on a channel: the on-screen
+    // keyboard's preview. Nothing without an open device.
+    void SendNote(int channel, int note, bool on);
     // Sends one track's program, volume and panpot (after its properties change).
     void SendTrackSetup(int track);
 
@@ -121,6 +131,7 @@ private:
     bool realtime_ = true;
 
     std::unique_ptr<IMidi> device_;
+    OutputKind openedKind_ = OutputKind::MidiPort;  // the kind device_ was opened as
     OutputSettings settings_;
     bool resetFailed_ = false;
     std::unique_ptr<IMMLClock> clock_;

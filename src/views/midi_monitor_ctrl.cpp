@@ -73,7 +73,6 @@ void drawKey(QPainter& painter, const KeyRect& key, const QColor& colour) { pain
 CMidiMoniterCtrl::CMidiMoniterCtrl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setWindowTitle(QStringLiteral("演奏モニタ"));
 }
 
 void CMidiMoniterCtrl::setSong(const Song* song)

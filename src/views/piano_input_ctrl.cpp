@@ -1,5 +1,7 @@
 #include "views/piano_input_ctrl.h"
 
+#include "core/strings.h"
+
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -75,7 +77,9 @@ void CPianoInputCtrl::updateCaption()
 {
     const int lowestOctave = lowestNote() / 12 - 1;
     const int highestOctave = highestNote() / 12 - 1;
-    setWindowTitle(QStringLiteral("鍵盤") + QStringLiteral(" Octave %1 - Octave %2").arg(lowestOctave).arg(highestOctave));
+    const std::u16string title = loadString("IDS_PNI_TITLE");
+    setWindowTitle(QString::fromStdU16String(title) +
+                   QStringLiteral(" Octave %1 - Octave %2").arg(lowestOctave).arg(highestOctave));
 }
 
 void CPianoInputCtrl::layoutKeys()

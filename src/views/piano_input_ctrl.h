@@ -45,6 +45,8 @@ public:
     // Lights a key for a note the player sounds, without reporting it.
     void setNoteSounding(int note, bool sounding);
     void clearSounding();
+    // Sets the caption again in the current language.
+    void retranslate() { updateCaption(); }
 
     [[nodiscard]] QSize sizeHint() const override;
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
 #include <QFile>
 #include <QMimeData>
 #include <QProcess>
@@ -14,8 +17,8 @@
 #include <fstream>
 
 #include "app/command_table.h"
-#include "app/gui/key_mapping.h"
-#include "app/gui/main_window.h"
+#include "gui/key_mapping.h"
+#include "gui/main_window.h"
 #include "app/settings.h"
 #include "app/app_test_support.h"
 #include "editor/editor_frame.h"
@@ -49,6 +52,10 @@ protected:
         prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
         prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
         prompts.trackName = [this](const QString&) { return newName; };
+        prompts.preferences = [this](const PreferencesInput& input) -> std::optional<PreferencesValues> {
+            preferencePages.push_back(input.page);
+            return editPreferences ? editPreferences(input.values) : std::nullopt;
+        };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
     }
@@ -86,6 +93,9 @@ protected:
     QString savePath;
     QString openPath;
     std::optional<QString> newName;
+    // The preferences sheet's answer (nothing: Cancel) and the pages it was opened on.
+    std::function<std::optional<PreferencesValues>(PreferencesValues)> editPreferences;
+    std::vector<PreferencesPage> preferencePages;
 };
 
 TEST_F(MainWindowTest, NewDocumentSkipsTheDrumSlot)
@@ -517,6 +527,160 @@ TEST_F(MainWindowTest, ViewsFollowTheSongAndTheTargetList)
     int startLine = -1, startColumn = -1, endLine = -1, endColumn = -1;
     editor(0).getSelection(&startLine, &startColumn, &endLine, &endColumn);
     EXPECT_EQ(std::vector<int>({startLine, startColumn, endLine, endColumn}), std::vector<int>({0, 3, 0, 4}));
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+// The window with the shipped English file in the user's Languages folder.
+class LanguageWindowTest : public MainWindowTest {
+protected:
+    CMainWindow& makeWindowWithEnglish()
+    {
+        std::filesystem::create_directories(folder.path() / "Languages");
+        std::filesystem::copy_file(std::filesystem::path(ZEMA_SOURCE_DIR) / "resources/languages/English.lng",
+                                   folder.path() / "Languages/English.lng");
+        return makeWindow();
+    }
+    void TearDown() override
+    {
+        window.reset();  // its language returns the program to the built-in texts
+        MainWindowTest::TearDown();
+    }
+    QMenu* fileMenu() { return window->findChild<QMenu*>(QStringLiteral("MENU_FILE")); }
+    // The Language menu command of the copy in the user's folder (the
+    // program's own data folder may list files before it).
+    int32_t userEnglishCommand()
+    {
+        const auto& files = window->languageFiles();
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (files[i].path == folder.path() / "Languages/English.lng") return command::kLanguageFirst + static_cast<int32_t>(i);
+        }
+        ADD_FAILURE() << "the user's English.lng is not listed";
+        return command::kLanguageFirst;
+    }
+    QComboBox* targets() { return window->findChild<QComboBox*>(QStringLiteral("IDC_CMB_PIANO_TARGET")); }
+};
+
+TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesAndKeepsTheTarget)
+{
+    auto& w = makeWindowWithEnglish();
+    const int32_t english = userEnglishCommand();
+    w.setPianoTarget(3);
+    const auto japanese = [&] {
+        EXPECT_EQ(w.action(command::kFileNew)->text(), "新規作成(&N)");
+        EXPECT_EQ(fileMenu()->title(), "ファイル(&F)");
+        EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - (名称未設定) []");
+        EXPECT_EQ(targets()->itemText(0), "現在のトラック");
+        EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("IDC_BTN_LINK"))->text(), "グループリンク");
+        EXPECT_TRUE(w.action(command::kLanguageBuiltIn)->isChecked());
+    };
+    japanese();
+
+    w.runCommand(english);
+    EXPECT_TRUE(w.language().isLoaded());
+    EXPECT_EQ(w.action(command::kFileNew)->text(), "&New");
+    EXPECT_EQ(fileMenu()->title(), "&File");
+    EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - (Untitled) []");
+    EXPECT_EQ(targets()->itemText(0), "Current Track");
+    EXPECT_EQ(targets()->currentIndex(), 3);
+    EXPECT_EQ(w.statusText(0), "Resolution : 96");
+    EXPECT_TRUE(w.action(english)->isChecked());
+    EXPECT_FALSE(w.action(command::kLanguageBuiltIn)->isChecked());
+
+    // The choice is stored relative to its folder, so a moved settings folder keeps it.
+    w.storeSettings();
+    EXPECT_EQ(loadLanguageFile(folder.path() / "ZEMA.ini"), u"Languages/English.lng");
+
+    w.runCommand(command::kLanguageBuiltIn);
+    japanese();
+    EXPECT_EQ(targets()->currentIndex(), 3);
+    w.storeSettings();
+    EXPECT_EQ(loadLanguageFile(folder.path() / "ZEMA.ini"), u"");
+}
+
+TEST_F(LanguageWindowTest, AFileThatFailsToLoadIsReportedAndTheLanguageStays)
+{
+    auto& w = makeWindowWithEnglish();
+    const int32_t english = userEnglishCommand();
+    test::writeBytes(folder.path() / "Languages/English.lng", "[Information]\nVersion={0}\n");
+    w.runCommand(english);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(messages[0].text, "言語ファイルの読み込みに失敗しました。");
+    EXPECT_FALSE(w.language().isLoaded());
+    EXPECT_EQ(w.action(command::kFileNew)->text(), "新規作成(&N)");
+}
+
+TEST_F(MainWindowTest, MenuEntriesAreEnabledByTheirAreasAndLaterDialogsStayOff)
+{
+    auto& w = makeWindow();
+    w.refreshCommandStates();
+    for (int32_t id : {command::kConfig, command::kFileNew, command::kUndo, command::kOptimizeAll,
+                       command::kPlayToggle, command::kViewMonitor, command::kLanguageBuiltIn, command::kAbout}) {
+        EXPECT_TRUE(w.action(id)->isEnabled()) << id;
+    }
+    // Their dialogs come with later versions; the syntax check never does anything.
+    for (int32_t id : {command::kImportMml, command::kExportMmla, command::kImportSmf, command::kExportSmf,
+                       command::kExportWav, command::kDocumentProperty, command::kMigration, command::kSearch,
+                       command::kReplace, command::kTrackProperty, command::kMmlCheck}) {
+        EXPECT_FALSE(w.action(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(MainWindowTest, ConfirmedPreferencesReopenTheOutputAndChangeKeysAtOnce)
+{
+    auto& w = makeWindow();
+    std::vector<OutputKind> opened;
+    w.player().setSleeper([](int) {});
+    w.player().setDeviceFactory([&opened](const OutputSettings& settings, int& code) -> std::unique_ptr<IMidi> {
+        code = 0;
+        opened.push_back(settings.kind);
+        return std::make_unique<CountingMidi>();
+    });
+    w.startUp(QString());
+    ASSERT_EQ(opened, std::vector<OutputKind>{OutputKind::MidiPort});
+
+    // Cancel changes nothing.
+    w.runCommand(command::kConfig);
+    EXPECT_EQ(preferencePages, std::vector<PreferencesPage>{PreferencesPage::General});
+    EXPECT_EQ(opened.size(), 1u);
+
+    // Another output and plain N for New.
+    editPreferences = [](PreferencesValues values) -> std::optional<PreferencesValues> {
+        values.settings.outputDls = static_cast<int32_t>(OutputKind::SynthGeneral);
+        values.keys.assign(command::kFileNew, KeyAssign{'N', false, false, false});
+        return values;
+    };
+    w.runCommand(command::kConfig);
+    EXPECT_EQ(opened, (std::vector<OutputKind>{OutputKind::MidiPort, OutputKind::SynthGeneral}));
+    EXPECT_EQ(w.action(command::kFileNew)->shortcut(), QKeySequence(Qt::Key_N));
+    EXPECT_NE(test::readBytes(folder.path() / "ZEMA_ACCEL.ini").find("32925=78\\n0\\n0\\n0"), std::string::npos);
+    EXPECT_NE(test::readBytes(folder.path() / "ZEMA.ini").find("OutputDLS=+2"), std::string::npos);
+
+    // Only the keys changed: the device stays open.
+    editPreferences = [](PreferencesValues values) -> std::optional<PreferencesValues> {
+        values.keys.unassign(command::kFileNew);
+        return values;
+    };
+    w.runCommand(command::kConfig);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(w.action(command::kFileNew)->shortcut().isEmpty());
+}
+
+TEST_F(MainWindowTest, YesToTheStartUpDeviceErrorOpensTheMidiPage)
+{
+    auto& w = makeWindow();
+    w.player().setDeviceFactory([](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
+        code = 1;
+        return nullptr;
+    });
+    answers = {QMessageBox::Yes};
+    w.startUp(QString());
+    EXPECT_EQ(preferencePages, std::vector<PreferencesPage>{PreferencesPage::Midi});
 }
 
 }  // namespace

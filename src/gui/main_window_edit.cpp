@@ -1,0 +1,135 @@
+// The main window's text editing: the editors' commands, recompiling after
+// edits, and the document-wide undo history that crosses tracks.
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTabBar>
+
+#include "editor/editor_frame.h"
+#include "gui/main_window.h"
+#include "views/code_list_ctrl.h"
+#include "views/piano_roll_ctrl.h"
+
+namespace zema {
+
+void CMainWindow::registerEditCommands()
+{
+    const auto editor = [this] { return frame_->editor(song_.currentTrack); };
+    commands_.add(command::kUndo, [this] {
+        recompilePending();
+        (void)history_.undo();
+    });
+    commands_.add(command::kRedo, [this] {
+        recompilePending();
+        (void)history_.redo();
+    });
+    commands_.add(command::kCut, [editor] { (void)editor()->cutSelection(); });
+    commands_.add(command::kCopy, [editor] { (void)editor()->copySelection(); });
+    commands_.add(command::kPaste, [editor] { (void)editor()->pasteClipboard(); });
+    commands_.add(command::kDelete, [this] { deleteInEditor(); });
+    commands_.add(command::kSelectAll, [editor] { (void)editor()->selectAllText(); });
+}
+
+void CMainWindow::deleteInEditor()
+{
+    // The Delete key itself is this command's shortcut: hand the key to the editor.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame_->editor(song_.currentTrack), &press);
+}
+
+void CMainWindow::loadEditorsFromSong()
+{
+    for (int slot = 0; slot < CEditorFrame::kSlots; ++slot) {
+        (void)frame_->editor(slot)->setText(song_.tracks[static_cast<size_t>(slot)].text);
+    }
+}
+
+void CMainWindow::onEditorChange(int slot, int code)
+{
+    // The editors' own undo and redo run on behalf of the history; every
+    // other change is a new step of it.
+    if (code != kChangeUndo && code != kChangeRedo && !historyReplaying_) {
+        history_.record(HistoryKind::TrackText, slot, 0);
+    }
+    pendingTracks_.set(static_cast<size_t>(slot));
+    if (!player_->playing()) recompileTimer_.start();
+}
+
+void CMainWindow::recompilePending()
+{
+    recompileTimer_.stop();
+    for (int slot = 0; slot < kTrackCount; ++slot) {
+        if (!pendingTracks_.test(static_cast<size_t>(slot))) continue;
+        song_.tracks[static_cast<size_t>(slot)].text = frame_->editor(slot)->text();
+        recompileTrack(song_, slot);
+    }
+    pendingTracks_.reset();
+    pianoRoll_->songChanged();
+    refreshEventList();
+    refreshStatus();
+}
+
+void CMainWindow::selectTrack(int32_t slot)
+{
+    const auto found = std::find(song_.trackOrder.begin(), song_.trackOrder.end(), slot);
+    if (found != song_.trackOrder.end()) tabs_->setCurrentIndex(static_cast<int>(found - song_.trackOrder.begin()));
+}
+
+void CMainWindow::editorUndo(int32_t slot)
+{
+    historyReplaying_ = true;
+    (void)frame_->editor(slot)->undoStep();
+    historyReplaying_ = false;
+}
+
+void CMainWindow::editorRedo(int32_t slot)
+{
+    historyReplaying_ = true;
+    (void)frame_->editor(slot)->redoStep();
+    historyReplaying_ = false;
+}
+
+void CMainWindow::storeTrackText(int32_t slot)
+{
+    song_.tracks[static_cast<size_t>(slot)].text = frame_->editor(slot)->text();
+}
+
+void CMainWindow::stepApplied(const HistoryStep& step)
+{
+    switch (step.kind) {
+    case HistoryKind::TrackText: break;  // the editor reported its own change
+    case HistoryKind::TrackAdded:
+    case HistoryKind::TrackDeleted: {
+        const auto slot = static_cast<size_t>(step.arg1);
+        CMMLEditor* editor = frame_->editor(step.arg1);
+        if (editor && editor->text() != song_.tracks[slot].text) (void)editor->setText(song_.tracks[slot].text);
+        pendingTracks_.reset(slot);
+        recompileTrack(song_, step.arg1);
+        if (song_.tracks[slot].used) {
+            song_.currentTrack = step.arg1;
+        } else if (!song_.trackOrder.empty()) {
+            const auto position = std::min(static_cast<size_t>(std::max(step.arg2, 0)), song_.trackOrder.size() - 1);
+            song_.currentTrack = song_.trackOrder[position];
+        }
+        rebuildTabs();
+        break;
+    }
+    case HistoryKind::TrackProperties:
+        recompileTrack(song_, step.arg1);
+        rebuildTabs();
+        break;
+    default:
+        recompilePending();
+        recompileAll(song_);
+        rebuildTabs();
+        break;
+    }
+}
+
+void CMainWindow::historyChanged() { refreshTitle(); }
+
+void CMainWindow::closeTypingRuns()
+{
+    for (int slot = 0; slot < CEditorFrame::kSlots; ++slot) frame_->editor(slot)->startNewUndoStep();
+}
+
+}  // namespace zema
