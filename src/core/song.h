@@ -62,9 +62,9 @@ struct Song {
     std::u16string memo;
 };
 
-// Colour (a Windows COLORREF: 0x00BBGGRR) and name of the implicit first marker.
+// Colour (a Windows COLORREF: 0x00BBGGRR) of the implicit first marker.
+// Its name is the string IDS_MAIN_TOPMARKER ("先頭").
 inline constexpr int32_t kSongStartMarkerColour = 224 | (40 << 8) | (40 << 16);
-inline const std::u16string kSongStartMarkerName = u"先頭";
 
 // Marker `index` as the tracks see it: 0 is the implicit song start, k the
 // k-th explicit marker. An index past the list falls back to the song start.

@@ -208,6 +208,9 @@ void CMainWindow::buildLayout()
         CMMLEditor* editor = frame_->editor(slot);
         editor->setChangeHandler([this, slot](int code) { onEditorChange(slot, code); });
         editor->installEventFilter(this);
+        editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(editor, &QWidget::customContextMenuRequested, this,
+                [this, slot](const QPoint& at) { showEditorMenu(slot, at); });
         connect(editor, &QPlainTextEdit::cursorPositionChanged, this, [this, slot] {
             if (slot != song_.currentTrack) return;
             refreshStatus();
@@ -284,22 +287,6 @@ void CMainWindow::buildToolWindows()
     monitor_->move(settings_.monitorLeft, settings_.monitorTop);
     monitor_->resize(monitor_->sizeHint());
     monitor_->setWindowTitle(captionOfMenuText(windowTextQ(kMainMenu, "IDM_VIEW_MONITOR")));
-}
-
-void CMainWindow::showTrackTabMenu(const QPoint& at)
-{
-    const int tab = tabs_->tabAt(at);
-    if (tab < 0) return;
-    tabs_->setCurrentIndex(tab);
-    refreshCommandStates();
-    QMenu menu(this);
-    for (int32_t id : {command::kTrackProperty, command::kTrackRename, command::kTrackDelete, command::kOptimize}) {
-        menu.addAction(action(id));
-    }
-    menu.addSeparator();
-    // Closes the menu, nothing else.
-    menu.addAction(windowTextQ(kMainMenu, "IDM_TRACK_CANCEL"))->setObjectName(QStringLiteral("IDM_TRACK_CANCEL"));
-    menu.exec(tabs_->mapToGlobal(at));
 }
 
 void CMainWindow::buildMenus()

@@ -202,6 +202,7 @@ private:
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
     void deleteInEditor();
+    void showEditorMenu(int slot, const QPoint& at);
 
     // Tracks.
     void addTrackCommand();

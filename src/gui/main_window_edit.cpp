@@ -2,10 +2,12 @@
 // edits, and the document-wide undo history that crosses tracks.
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTabBar>
 
 #include "editor/editor_frame.h"
 #include "gui/main_window.h"
+#include "gui/translate.h"
 #include "views/code_list_ctrl.h"
 #include "views/piano_roll_ctrl.h"
 
@@ -27,6 +29,27 @@ void CMainWindow::registerEditCommands()
     commands_.add(command::kPaste, [editor] { (void)editor()->pasteClipboard(); });
     commands_.add(command::kDelete, [this] { deleteInEditor(); });
     commands_.add(command::kSelectAll, [editor] { (void)editor()->selectAllText(); });
+}
+
+void CMainWindow::showEditorMenu(int slot, const QPoint& at)
+{
+    // The editor's own menu runs the window's commands, so its undo is the
+    // document-wide history and its entries follow the language.
+    refreshCommandStates();
+    QMenu menu(this);
+    for (int32_t id : {command::kUndo, command::kRedo, 0, command::kCut, command::kCopy, command::kPaste,
+                       command::kDelete, 0, command::kSelectAll}) {
+        if (id == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        const CommandInfo* info = findCommand(id);
+        QAction* entry = menu.addAction(windowTextQ(u"Code Edit Menu", info->symbol));
+        entry->setObjectName(QString::fromLatin1(info->symbol));
+        entry->setEnabled(action(id) != nullptr && action(id)->isEnabled());
+        connect(entry, &QAction::triggered, this, [this, id] { runCommand(id); });
+    }
+    menu.exec(frame_->editor(slot)->mapToGlobal(at));
 }
 
 void CMainWindow::deleteInEditor()

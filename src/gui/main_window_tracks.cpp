@@ -1,5 +1,6 @@
 // The main window's track commands: adding, deleting, renaming and choosing
 // tracks, optimising their text, and the mute buttons.
+#include <QMenu>
 #include <QTabBar>
 
 #include "app/track_commands.h"
@@ -22,6 +23,22 @@ void CMainWindow::registerTrackCommands()
     commands_.add(command::kOptimizeAll, [this] { optimizeTracks(true); });
     // The syntax check has never done anything; its entry stays, disabled, for the key table.
     commands_.add(command::kMmlCheck, [] {}, [] { return false; });
+}
+
+void CMainWindow::showTrackTabMenu(const QPoint& at)
+{
+    const int tab = tabs_->tabAt(at);
+    if (tab < 0) return;
+    tabs_->setCurrentIndex(tab);
+    refreshCommandStates();
+    QMenu menu(this);
+    for (int32_t id : {command::kTrackProperty, command::kTrackRename, command::kTrackDelete, command::kOptimize}) {
+        menu.addAction(action(id));
+    }
+    menu.addSeparator();
+    // Closes the menu, nothing else.
+    menu.addAction(windowTextQ(u"Main Window Menu", "IDM_TRACK_CANCEL"))->setObjectName(QStringLiteral("IDM_TRACK_CANCEL"));
+    menu.exec(tabs_->mapToGlobal(at));
 }
 
 void CMainWindow::addTrackCommand()

@@ -1,5 +1,7 @@
 #include "views/piano_roll_ctrl.h"
 
+#include "app/window_texts.h"
+
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QMenu>
@@ -341,16 +343,18 @@ std::unique_ptr<QMenu> CPianoRollCtrl::createMarkerMenu(int markerIndex) const
     // Without a handler (no marker editing in this window) the entries show but cannot be chosen.
     const bool handled = static_cast<bool>(onMarkerCommand);
     const bool onMarker = handled && markerIndex >= 1;  // the song start can be neither edited nor deleted
-    auto add = [&](const char* text, int command, bool enabled) {
-        QAction* action = menu->addAction(QString::fromUtf8(text));
+    auto add = [&](const char* name, int command, bool enabled) {
+        QAction* action =
+            menu->addAction(QString::fromStdU16String(windowText(u"Piano Roll Marker Menu", name)));
+        action->setObjectName(QString::fromLatin1(name));
         action->setData(command);
         action->setEnabled(enabled);
     };
-    add("マーカーを作成(&M)", kMarkerCreateCommand, handled);
-    add("マーカーを削除(&D)", kMarkerDeleteCommand, onMarker);
-    add("マーカーを編集(&E)", kMarkerEditCommand, onMarker);
+    add("IDM_MARKER_CREATE", kMarkerCreateCommand, handled);
+    add("IDM_MARKER_DEL", kMarkerDeleteCommand, onMarker);
+    add("IDM_MARKER_EDIT", kMarkerEditCommand, onMarker);
     menu->addSeparator();
-    add("キャンセル(&C)", kMarkerCancelCommand, true);
+    add("IDM_CANCEL", kMarkerCancelCommand, true);
     return menu;
 }
 
