@@ -1,5 +1,6 @@
 #include "app/language_check.h"
 
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "core/strings.h"
 #include "core/unicode.h"
 #include "document/ini_reader.h"
+#include "document/mml_file_writer.h"
 #include "document/text_encoding.h"
 #include "document/text_util.h"
 
@@ -134,18 +136,8 @@ LanguageCheck unreadable()
 
 std::u16string escapeLanguageValue(std::u16string_view text)
 {
-    std::u16string escaped;
-    escaped.reserve(text.size());
-    for (const char16_t c : text) {
-        switch (c) {
-            case u'\\': escaped += u"\\\\"; break;
-            case u'\r': escaped += u"\\r"; break;
-            case u'\n': escaped += u"\\n"; break;
-            case u'\t': escaped += u"\\t"; break;
-            default: escaped.push_back(c); break;
-        }
-    }
-    return escaped;
+    // The escapes the reader undoes: those of a document's memo.
+    return escapeMemo(text);
 }
 
 LanguageCheck checkLanguageBytes(std::string_view bytes)

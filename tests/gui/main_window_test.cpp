@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "app/command_table.h"
+#include "gui/scripted_messages.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -33,7 +34,7 @@ using test::qtApp;
 
 // The window with scripted answers: every message is recorded and answered
 // from the queue (OK when it is empty), dialogs return the prepared paths.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected test::ScriptedMessages {
 protected:
     void SetUp() override { (void)qtApp(); }
 
@@ -41,14 +42,7 @@ protected:
     {
         correctSettings(settings);
         WindowPrompts prompts;
-        prompts.message = [this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons,
-                                 QMessageBox::StandardButton) {
-            messages.push_back({icon, text});
-            if (answers.empty()) return QMessageBox::Ok;
-            const auto answer = answers.front();
-            answers.pop_front();
-            return answer;
-        };
+        prompts.message = prompt();
         prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
         prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
         prompts.trackName = [this](const QString&) { return newName; };
@@ -82,14 +76,8 @@ protected:
         return QString::fromStdString(path.string());
     }
 
-    struct Message {
-        QMessageBox::Icon icon;
-        QString text;
-    };
     test::TempFolder folder;
     std::unique_ptr<CMainWindow> window;
-    std::vector<Message> messages;
-    std::deque<QMessageBox::StandardButton> answers;
     QString savePath;
     QString openPath;
     std::optional<QString> newName;

@@ -22,6 +22,7 @@
 #include "app/command_table.h"
 #include "core/strings.h"
 #include "editor/qt_test_support.h"
+#include "gui/scripted_messages.h"
 #include "gui/dialogs/config_page_key.h"
 #include "gui/dialogs/preferences_sheet.h"
 
@@ -36,7 +37,7 @@ QString q(std::u16string_view text) { return QString::fromStdU16String(std::u16s
 
 // A sheet over two MIDI ports and a small menu, with every prompt scripted:
 // messages are recorded and answered from `answers` (OK when empty).
-class PreferencesSheetTest : public ::testing::Test {
+class PreferencesSheetTest : public ::testing::Test, protected test::ScriptedMessages {
 protected:
     void SetUp() override { (void)qtApp(); }
 
@@ -59,14 +60,7 @@ protected:
         association.programPath = folder.path() / "zema";
         association.refresh = [](const std::filesystem::path&) {};
         input.association = association;
-        input.message = [this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons,
-                               QMessageBox::StandardButton) {
-            messages.push_back({icon, text});
-            if (answers.empty()) return QMessageBox::Ok;
-            const auto answer = answers.front();
-            answers.pop_front();
-            return answer;
-        };
+        input.message = prompt();
         input.openFile = [this](const QString& title, const QString& filter, const QString&) {
             fileDialogs.push_back({title, filter});
             return openPath;
@@ -109,17 +103,11 @@ protected:
         return nullptr;
     }
 
-    struct Message {
-        QMessageBox::Icon icon;
-        QString text;
-    };
     struct FileDialog {
         QString title;
         QString filter;
     };
     test::TempFolder folder;
-    std::vector<Message> messages;
-    std::deque<QMessageBox::StandardButton> answers;
     std::vector<FileDialog> fileDialogs;
     QString openPath;
 };
