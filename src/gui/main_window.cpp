@@ -349,6 +349,7 @@ QAction* CMainWindow::action(int32_t command) const
 void CMainWindow::refreshCommandStates()
 {
     const bool busy = isBusy();
+    shownBusy_ = busy;
     for (auto& [id, entry] : actions_) {
         entry->setEnabled(commands_.enabled(id, busy));
         if (entry->isCheckable()) entry->setChecked(commands_.checked(id));

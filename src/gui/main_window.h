@@ -260,6 +260,7 @@ private:
     QString documentPath_;
     std::time_t loadStamp_ = 0;
     bool saving_ = false;
+    bool shownBusy_ = false;  // the busy state the menu entries were last enabled for
     bool historyReplaying_ = false;  // an undo or redo is driving the editors
     int autosavesStarted_ = 0;
     int32_t lastShownIndex_ = -1;            // event last marked during playback

@@ -108,6 +108,11 @@ void CMainWindow::onPlayerNotification(PlayerNotification notification)
 void CMainWindow::onDisplayTick()
 {
     player_->Poll();
+    // Idle-only entries and their shortcuts follow the busy state as soon as it changes.
+    if (const bool busy = isBusy(); busy != shownBusy_) {
+        shownBusy_ = busy;
+        refreshCommandStates();
+    }
     const PositionDisplay shown = player_->position();
     position_->setText(QString::asprintf("%04d:%04d  Tempo %3d", shown.measure, shown.tick, shown.tempo));
     if (!player_->playing()) {

@@ -58,7 +58,9 @@ void CMainWindow::registerSettingsCommands()
             return language_->isLoaded() && index < languageFiles_.size() &&
                    languageFiles_[index].path == language_->path();
         });
-    commands_.add(command::kConfig, [this] { openPreferences(PreferencesPage::General); });
+    // The sheet may reopen the output device: never while a song plays or a file is saved.
+    commands_.add(
+        command::kConfig, [this] { openPreferences(PreferencesPage::General); }, [this] { return !isBusy(); });
     commands_.add(command::kAbout, [this] { showAbout(); });
 }
 

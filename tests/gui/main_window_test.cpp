@@ -471,13 +471,17 @@ TEST_F(MainWindowTest, PlaybackMakesTheWindowBusyUntilItStops)
     EXPECT_TRUE(editor(0).playbackFlag());
     w.runCommand(command::kTrackAdd);  // idle-only: ignored while playing
     EXPECT_EQ(w.tabBar().count(), 3);
+    // Greyed out while playing: idle-only commands and the preferences, which may reopen the device.
+    for (int32_t id : {command::kTrackAdd, command::kConfig, command::kUndo}) EXPECT_FALSE(w.action(id)->isEnabled()) << id;
+    EXPECT_TRUE(w.action(command::kPlayStop)->isEnabled());
     for (int i = 0; i < 100 && device->noteOns.load() < 3; ++i) QTest::qWait(10);
     EXPECT_GE(device->noteOns.load(), 3);
 
     w.runCommand(command::kPlayStop);
-    for (int i = 0; i < 200 && w.isBusy(); ++i) QTest::qWait(10);
+    for (int i = 0; i < 200 && (w.isBusy() || !w.action(command::kConfig)->isEnabled()); ++i) QTest::qWait(10);
     EXPECT_FALSE(w.isBusy());
     EXPECT_FALSE(editor(0).playbackFlag());
+    EXPECT_TRUE(w.action(command::kConfig)->isEnabled());  // enabled again without opening a menu
     w.runCommand(command::kTrackAdd);
     EXPECT_EQ(w.tabBar().count(), 4);
 }
