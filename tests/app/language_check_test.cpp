@@ -188,12 +188,6 @@ TEST(CliLanguage, TemplateChecksCleanAndStartupHonoursTheStoredFile)
     EXPECT_TRUE(listed.out.ends_with("start-up: " + path.string() + " (stored setting)\n")) << listed.out;
 }
 
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
-
 // The languages that ship with the program translate everything, with the
 // same format fields as the built-in texts: a string added to the program
 // without its translations fails here.

@@ -1,18 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
-
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "cli_runner.h"
+#include "test_files.h"
 
 namespace {
 
@@ -67,10 +62,9 @@ TEST(CliEvents, TimingTiesAndStatesOptions)
 
 TEST(CliEvents, SongMergesTracksInOrder)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("zema-cli-song-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "a.txt") << "c";
-    std::ofstream(dir / "b.txt") << "//#using_extension\n//#using_channel=10\nd";
+    const zema::test::TempFolder dir;
+    zema::test::writeBytes(dir / "a.txt", "c");
+    zema::test::writeBytes(dir / "b.txt", "//#using_extension\n//#using_channel=10\nd");
     const CliRun run = runCli("events --song " + (dir / "b.txt").string() + " " + (dir / "a.txt").string());
     ASSERT_EQ(run.status, 0) << run.out;
     const auto events = lines(run.out);

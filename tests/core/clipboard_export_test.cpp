@@ -2,9 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <memory>
 
+#include "cli_runner.h"
 #include "core/clipboard_export.h"
 #include "core/mml_compiler.h"
 #include "core/unicode.h"
@@ -133,15 +132,7 @@ TEST(ComposeClipboard, MessageWithoutOptimisation)
 }
 
 // The command-line faces of the writer.
-std::string run(const std::string& arguments, const std::string& input = "")
-{
-    const std::string command = "printf '%s' '" + input + "' | " + ZEMA_CLI_PATH + " " + arguments + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    char buffer[256];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
-    return out;
-}
+std::string run(const std::string& arguments, const std::string& input = "") { return test::runCli(arguments, input).out; }
 
 TEST(WriterCli, Subcommands)
 {

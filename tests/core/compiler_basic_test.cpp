@@ -353,12 +353,6 @@ TEST(BasicCount, CommandCharactersCountWhetherAcceptedOrNot)
     }
 }
 
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
-
 TEST(BasicTrack, NonPositiveTimebaseNeverRunsTimeBackwards)
 {
     for (int32_t timebase : {0, -255}) {

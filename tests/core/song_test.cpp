@@ -177,12 +177,6 @@ TEST(StatusLine, ShowsStatesEndingBeforeTheCaret)
     EXPECT_EQ(statusLineText(c.states, 5, 0), "Tempo 150, Octave 5, Velocity 12, L16 ");
 }
 
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
-
 // Whatever the order tracks are merged in, the list equals a stable sort of all
 // their events by (tick, track), each track's events keeping their order.
 TEST(Merge, AnyMergeOrderGivesTheSortedList)
@@ -212,12 +206,6 @@ TEST(Merge, AnyMergeOrderGivesTheSortedList)
         ASSERT_EQ(list, expected);
     } while (std::next_permutation(order.begin(), order.end()));
 }
-
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
 
 // Rebuilding the whole song gives what merging each track in turn gives.
 TEST(Recompile, WholeSongEqualsTrackByTrackMerging)

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "document/read_result.h"
+#include "test_files.h"
 
 namespace zema {
 
@@ -25,40 +22,6 @@ inline void PrintTo(const TrackSlot& slot, std::ostream* out)
 }  // namespace zema
 
 namespace zema::test {
-
-inline std::string readBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::ofstream file(path, std::ios::binary);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder under the system temporary folder, removed afterwards.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zema-doc-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A document using most of what a snapshot can hold.
 inline ReadResult sampleDocument()

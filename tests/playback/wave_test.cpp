@@ -3,14 +3,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "playback/offline_render.h"
 #include "playback/synth_out.h"
 #include "playback/wave_writer.h"
 #include "playback_support.h"
+#include "test_files.h"
 
 namespace zema {
 namespace {
@@ -18,12 +17,6 @@ namespace {
 std::filesystem::path tempPath(const std::string& name)
 {
     return std::filesystem::path(::testing::TempDir()) / name;
-}
-
-std::string readAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 uint32_t u32(const std::string& s, size_t at)
@@ -73,13 +66,13 @@ TEST(WaveFileWriter, WritesTheHeaderAndPatchesTheSizes)
     const auto path = tempPath("writer.wav");
     WaveFileWriter writer;
     ASSERT_TRUE(writer.open(path, {11025, 1}));
-    const std::string opened = readAll(path);
+    const std::string opened = test::readBytes(path);
     ASSERT_EQ(opened.size(), kWaveHeaderSize);
     EXPECT_EQ(u32(opened, 4), 0u);  // patched only at the end
     const char audio[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_TRUE(writer.append(audio, sizeof audio));
     ASSERT_TRUE(writer.finish());
-    const std::string file = readAll(path);
+    const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 11025, 1), 6u);
     EXPECT_EQ(file.substr(46), std::string(audio, 6));
     EXPECT_FALSE(writer.open(tempPath("no-such-folder") / "x.wav", {44100, 2}));
@@ -106,7 +99,7 @@ TEST_F(RecordingTest, RecordsEveryRenderedBlockUntilStopped)
     EXPECT_EQ(synth_.recordedBytes(), 6000u * 4);
     EXPECT_EQ(synth_.StopRecording(), 0);
     synth_.RenderBlock(100);  // not recorded any more
-    const std::string file = readAll(path);
+    const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 22050, 2), 6000u * 4);
     EXPECT_FALSE(silent(file, 46, file.size()));
 }
@@ -117,14 +110,14 @@ TEST_F(RecordingTest, AnAbortedRecordingIsAValidFile)
     ASSERT_EQ(synth_.StartRecording(path), 0);
     synth_.RenderBlock(333);
     synth_.Close();  // closing the output ends the recording first
-    const std::string file = readAll(path);
+    const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 22050, 2), 333u * 4);
 
     ASSERT_EQ(synth_.StartRecording(tempPath("closed.wav")), 1);  // not open
     ASSERT_EQ(synth_.Open(0), 0);
     ASSERT_EQ(synth_.StartRecording(path), 0);
     synth_.StopRecording();  // right after the start: no audio at all
-    EXPECT_EQ(checkHeader(readAll(path), 22050, 2), 0u);
+    EXPECT_EQ(checkHeader(test::readBytes(path), 22050, 2), 0u);
     EXPECT_EQ(synth_.StartRecording(tempPath("no-such-folder") / "x.wav"), 1);
 }
 
@@ -146,7 +139,7 @@ TEST(FastRender, WritesTheWholeSongWithItsTailAtOnce)
     // The song, the 10 ms before the closing all-notes-off, and 500 ms of tail.
     const uint32_t frames = 11025 + 220 + 11025;
     EXPECT_EQ(result.dataBytes, frames * 4);
-    const std::string file = readAll(path);
+    const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 22050, 2), frames * 4);
     EXPECT_FALSE(silent(file, 46, 46 + 441 * 4)) << "the first note sounds within 20 ms";
     ASSERT_FALSE(ticks.empty());
@@ -156,7 +149,7 @@ TEST(FastRender, WritesTheWholeSongWithItsTailAtOnce)
     // An independent reader agrees.
     const std::string command = "soxi -s '" + path.string() + "' > '" + path.string() + ".txt'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(std::stoul(readAll(path.string() + ".txt")), frames);
+    EXPECT_EQ(std::stoul(test::readBytes(path.string() + ".txt")), frames);
 }
 
 TEST(FastRender, MonoAndCancelledRendersAreValidFiles)
@@ -169,7 +162,7 @@ TEST(FastRender, MonoAndCancelledRendersAreValidFiles)
     const auto path = tempPath("cancelled.wav");
     const RenderResult result = renderSongToWave(song, options, path);
     EXPECT_EQ(result.status, RenderStatus::Cancelled);
-    const std::string file = readAll(path);
+    const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 11025, 1), result.dataBytes);
     EXPECT_LT(result.dataBytes, 11025u * 2 * 8);  // well short of the 8 s song
 
