@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <cctype>
 #include <set>
 #include <sstream>
 #include <string>
@@ -87,8 +87,22 @@ TEST(CommandRegistry, RunsOnlyWhatIsEnabledAndPassesTheIdentifierOfARange)
 // the tests use them without a display.
 TEST(Layering, NoQtHeaderBelowTheWindow)
 {
-    const std::regex qtInclude(R"(^\s*#\s*include\s*[<"](Q[A-Za-z]|qt[a-z]*/))");
-    const std::regex guiInclude(R"(^\s*#\s*include\s*"(gui|editor|views)/)");
+    // The header an #include line names, or "" for any other line.
+    const auto included = [](const std::string& line) -> std::string {
+        const size_t hash = line.find_first_not_of(" \t");
+        if (hash == std::string::npos || line[hash] != '#') return {};
+        const size_t word = line.find("include", hash);
+        const size_t open = line.find_first_of("<\"", word);
+        if (word == std::string::npos || open == std::string::npos) return {};
+        return line.substr(open + 1);
+    };
+    const auto isQt = [](const std::string& header) {
+        return (header.size() > 1 && header[0] == 'Q' && std::isalpha(static_cast<unsigned char>(header[1]))) ||
+               header.starts_with("qt");
+    };
+    const auto isWindowCode = [](const std::string& header) {
+        return header.starts_with("gui/") || header.starts_with("editor/") || header.starts_with("views/");
+    };
     int files = 0;
     for (const char* folder : {"core", "document", "playback", "app"}) {
         const auto root = std::filesystem::path(ZEMA_SOURCE_DIR) / "src" / folder;
@@ -99,8 +113,9 @@ TEST(Layering, NoQtHeaderBelowTheWindow)
             std::ifstream in(entry.path());
             std::string line;
             for (int number = 1; std::getline(in, line); ++number) {
-                EXPECT_FALSE(std::regex_search(line, qtInclude)) << entry.path() << ":" << number << ": " << line;
-                EXPECT_FALSE(std::regex_search(line, guiInclude)) << entry.path() << ":" << number << ": " << line;
+                const std::string header = included(line);
+                EXPECT_FALSE(isQt(header)) << entry.path() << ":" << number << ": " << line;
+                EXPECT_FALSE(isWindowCode(header)) << entry.path() << ":" << number << ": " << line;
             }
         }
     }
