@@ -308,15 +308,15 @@ TEST_F(MultiLanguage, StartupChoiceFollowsSettingThenUserLanguageThenEnglish)
     };
     for (const Case& c : cases) {
         LanguageTree tree;
-        for (const std::string& spec : c.files) {
-            const size_t colon = spec.find(':'), second = spec.find(':', colon + 1);
-            const std::string name = spec.substr(colon + 1, second - colon - 1);
-            const std::string lcid = spec.substr(second + 1);
+        for (const std::string& entry : c.files) {
+            const size_t colon = entry.find(':'), second = entry.find(':', colon + 1);
+            const std::string name = entry.substr(colon + 1, second - colon - 1);
+            const std::string lcid = entry.substr(second + 1);
             if (name == "Bad.txt") {
                 writeBytes(tree.data / name, "[Information]\nVersion={0}\nLCID=1033\n");
                 continue;
             }
-            tree.add(spec.starts_with("data:") ? tree.data : tree.user, name, lcid, name);
+            tree.add(entry.starts_with("data:") ? tree.data : tree.user, name, lcid, name);
         }
         CMultiLanguage language;
         const LanguageChoice choice = chooseStartupLanguage(language, utf8ToUtf16(c.stored), tree.folders, c.user);
