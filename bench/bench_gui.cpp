@@ -17,6 +17,7 @@
 #include <QMenuBar>
 
 #include "app/command_table.h"
+#include "app/language_check.h"
 #include "app/settings.h"
 #include "app/window_texts.h"
 #include "core/strings.h"
@@ -145,13 +146,13 @@ std::string everyTextLanguageFile()
     std::string file = "[Information]\nVersion={6C578524-B2AA-4696-AE76-D491B55679E8}\nLanguage=en-US\n"
                        "LanguageName=Bench\nLCID=1033\n[Global]\n";
     for (const zema::StringEntry& entry : zema::stringTable()) {
-        std::string text = utf8(entry.text);
-        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.replace(at, 1, "\\n");
-        file += std::string(entry.symbol) + "=EN " + text + "\n";
+        file += std::string(entry.symbol) + "=EN " + utf8(zema::escapeLanguageValue(entry.text)) + "\n";
     }
     for (const zema::WindowTexts& window : zema::builtInWindowTexts()) {
         file += "[" + utf8(window.key) + "]\n";
-        for (const zema::WindowText& text : window.texts) file += std::string(text.name) + "=EN " + utf8(text.text) + "\n";
+        for (const zema::WindowText& text : window.texts) {
+            file += std::string(text.name) + "=EN " + utf8(zema::escapeLanguageValue(text.text)) + "\n";
+        }
     }
     return file;
 }

@@ -1,5 +1,7 @@
 #include "app/language_check.h"
 
+#include "core/ascii.h"
+
 
 #include <algorithm>
 #include <cstdio>
@@ -19,15 +21,6 @@
 namespace zema {
 
 namespace {
-
-std::string upperAscii(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
 
 // Section names as the INI reader sees them: a trimmed line that starts
 // with '[', up to the first ']' (or the line's end).
@@ -106,7 +99,7 @@ LanguageSectionReport windowReport(const CIniReader& ini, const LanguageData& da
     const auto& texts = found == data.windows.end() ? none : found->second;
     report.translated = texts.size();
     for (const WindowText& text : window.texts) {
-        const auto translated = texts.find(upperAscii(text.name));
+        const auto translated = texts.find(asciiUppered(text.name));
         if (translated == texts.end()) {
             report.missing.emplace_back(text.name);
         } else if (formatConversions(translated->second) != formatConversions(text.text)) {

@@ -1,5 +1,7 @@
 #include "app/multi_language.h"
 
+#include "core/ascii.h"
+
 #include <algorithm>
 #include <memory>
 #include <system_error>
@@ -14,23 +16,6 @@ namespace zema {
 
 namespace {
 
-std::string upperAscii(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::u16string lowerAscii(std::u16string_view text)
-{
-    std::u16string lower(text);
-    for (char16_t& c : lower) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return lower;
-}
-
 bool hasLanguageVersion(const CIniReader& ini)
 {
     const auto version = ini.value(kLanguageInformationSection, u"Version");
@@ -44,7 +29,7 @@ std::u16string information(const CIniReader& ini, std::u16string_view key)
 
 bool isLanguageFileName(const std::filesystem::path& path)
 {
-    const std::u16string extension = lowerAscii(path.extension().u16string());
+    const std::u16string extension = asciiLowered(path.extension().u16string());
     return extension == u".lng";
 }
 
@@ -107,9 +92,9 @@ std::optional<LanguageData> readLanguageData(const CIniReader& ini)
             const std::string name = utf16ToUtf8(key);
             if (!isWindowTextName(window.key, name)) continue;
             std::u16string text = unescapeLanguageValue(ini.value(window.key, key).value_or(u""));
-            if (!text.empty()) texts.emplace(upperAscii(name), std::move(text));
+            if (!text.empty()) texts.emplace(asciiUppered(name), std::move(text));
         }
-        if (!texts.empty()) data.windows.emplace(lowerAscii(window.key), std::move(texts));
+        if (!texts.empty()) data.windows.emplace(asciiLowered(window.key), std::move(texts));
     }
     return data;
 }

@@ -6,18 +6,14 @@
 #include <string>
 #include <system_error>
 
+#include "core/ascii.h"
 #include "core/strings.h"
 #include "core/unicode.h"
+#include "document/text_util.h"
 
 namespace zema {
 
 namespace {
-
-std::u16string decimal(int64_t value)
-{
-    const std::string text = std::to_string(value);
-    return std::u16string(text.begin(), text.end());
-}
 
 std::vector<SettingChoice> timebaseChoices(std::string_view prefix)
 {
@@ -37,13 +33,6 @@ bool sameOutput(const Settings& a, const Settings& b)
            a.resetType == b.resetType && a.samplingRate == b.samplingRate && a.dlsChannel == b.dlsChannel &&
            a.dlsVolume == b.dlsVolume && a.enableReverb == b.enableReverb && a.enableChorus == b.enableChorus &&
            a.enableDelay == b.enableDelay;
-}
-
-bool containsNoCase(std::u16string_view text, std::u16string_view part)
-{
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
-    return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [&](char16_t a, char16_t b) { return lower(a) == lower(b); }) != text.end();
 }
 
 }  // namespace
@@ -86,7 +75,7 @@ std::vector<SettingChoice> translucentChoices()
 
 std::u16string editorFontText(std::u16string_view face, uint32_t size)
 {
-    return std::u16string(face) + u", " + decimal(size) + u" pt";
+    return std::u16string(face) + u", " + decimalText(size) + u" pt";
 }
 
 std::vector<OutputEntry> midiOutputEntries(const std::vector<std::u16string>& portNames, bool synthAvailable)
@@ -146,12 +135,12 @@ std::vector<std::u16string> channelEntries()
     return {loadString("IDS_CFG_DLS_MONO"), loadString("IDS_CFG_DLS_STEREO")};
 }
 
-std::u16string volumeText(int percent) { return decimal(percent) + u"%"; }
+std::u16string volumeText(int percent) { return decimalText(percent) + u"%"; }
 
 std::u16string bankFileFilter()
 {
     std::u16string filter = loadString("IDS_CFG_DLS_FILEFILTER");
-    if (containsNoCase(filter, u"*.sf2")) return filter;
+    if (asciiLowered(filter).find(u"*.sf2") != std::u16string::npos) return filter;
     // The synthesizer reads SoundFont banks as well: the first entry's
     // patterns (after its name) take them in too.
     const size_t nameEnd = filter.find(u'|');
@@ -159,6 +148,15 @@ std::u16string bankFileFilter()
     const size_t patternEnd = filter.find(u'|', nameEnd + 1);
     filter.insert(patternEnd == std::u16string::npos ? filter.size() : patternEnd, u";*.sf2");
     return filter;
+}
+
+std::filesystem::path instrumentsFilePath(std::u16string_view stored, const std::filesystem::path& settingsFolder)
+{
+    if (stored.empty()) return {};
+    std::u16string file(stored);
+    std::replace(file.begin(), file.end(), u'\\', u'/');
+    const std::filesystem::path path(file);
+    return path.is_relative() ? settingsFolder / path : path;
 }
 
 std::u16string absolutePathText(std::u16string_view path)

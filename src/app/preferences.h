@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,12 @@ void applyOutputEntry(Settings& settings, int entry, size_t portCount, bool synt
 // The bank file dialog's filter: the string table's filter, its first entry
 // widened to SoundFont files unless the text already names them.
 [[nodiscard]] std::u16string bankFileFilter();
+
+// Where a stored "InstrumentsFile" is: either separator accepted; a relative
+// file (the game's "Presets\MSXspirit.def") lies below the settings folder.
+// Empty for an empty setting.
+[[nodiscard]] std::filesystem::path instrumentsFilePath(std::u16string_view stored,
+                                                        const std::filesystem::path& settingsFolder);
 
 // A chosen file as an absolute, normalised path.
 [[nodiscard]] std::u16string absolutePathText(std::u16string_view path);

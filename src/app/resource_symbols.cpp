@@ -1,5 +1,7 @@
 #include "app/resource_symbols.h"
 
+#include "core/ascii.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -153,14 +155,6 @@ static_assert(std::size(kFixed) + std::size(kBitmaps) + std::size(kControls) + s
                   504,
               "the resource vocabulary has 504 symbols");
 
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool lessIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return upperAscii(x) < upperAscii(y); });
-}
-
 struct SymbolTable {
     std::vector<ResourceSymbol> symbols;  // in group order
     std::vector<size_t> byName;           // indices sorted by name, ignoring case
@@ -207,7 +201,7 @@ const SymbolTable& table()
         t.byId.resize(t.symbols.size());
         for (size_t i = 0; i < t.symbols.size(); ++i) t.byName[i] = t.byId[i] = i;
         std::sort(t.byName.begin(), t.byName.end(),
-                  [&](size_t a, size_t b) { return lessIgnoringCase(t.symbols[a].name, t.symbols[b].name); });
+                  [&](size_t a, size_t b) { return lessIgnoringAsciiCase(t.symbols[a].name, t.symbols[b].name); });
         std::sort(t.byId.begin(), t.byId.end(),
                   [&](size_t a, size_t b) { return t.symbols[a].id < t.symbols[b].id; });
         return t;
@@ -223,9 +217,9 @@ const ResourceSymbol* findResourceSymbol(std::string_view name)
 {
     const SymbolTable& t = table();
     const auto it = std::lower_bound(t.byName.begin(), t.byName.end(), name, [&](size_t i, std::string_view key) {
-        return lessIgnoringCase(t.symbols[i].name, key);
+        return lessIgnoringAsciiCase(t.symbols[i].name, key);
     });
-    if (it == t.byName.end() || lessIgnoringCase(name, t.symbols[*it].name)) return nullptr;
+    if (it == t.byName.end() || lessIgnoringAsciiCase(name, t.symbols[*it].name)) return nullptr;
     return &t.symbols[*it];
 }
 

@@ -1,5 +1,7 @@
 #include "app/window_texts.h"
 
+#include "core/ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -331,19 +333,6 @@ const Windows& windows()
     return built;
 }
 
-template <typename Char>
-Char lowerAscii(Char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
-}
-
-template <typename Char>
-bool equalIgnoringCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
 std::atomic<std::shared_ptr<const WindowTextOverrides>>& overrideSlot()
 {
     static std::atomic<std::shared_ptr<const WindowTextOverrides>> slot;
@@ -357,7 +346,7 @@ std::span<const WindowTexts> builtInWindowTexts() { return windows().all; }
 const WindowTexts* findWindowTexts(std::u16string_view key)
 {
     for (const WindowTexts& window : windows().all) {
-        if (equalIgnoringCase(window.key, key)) return &window;
+        if (equalIgnoringAsciiCase(window.key, key)) return &window;
     }
     return nullptr;
 }
@@ -367,7 +356,7 @@ const WindowText* findWindowText(std::u16string_view key, std::string_view name)
     const WindowTexts* window = findWindowTexts(key);
     if (!window) return nullptr;
     for (const WindowText& text : window->texts) {
-        if (equalIgnoringCase(text.name, name)) return &text;
+        if (equalIgnoringAsciiCase(text.name, name)) return &text;
     }
     return nullptr;
 }
@@ -382,13 +371,9 @@ std::u16string windowText(std::u16string_view key, std::string_view name)
 {
     const std::shared_ptr<const WindowTextOverrides> overrides = overrideSlot().load(std::memory_order_acquire);
     if (overrides) {
-        std::u16string lowerKey(key);
-        for (char16_t& c : lowerKey) c = lowerAscii(c);
-        const auto window = overrides->find(lowerKey);
+        const auto window = overrides->find(asciiLowered(key));
         if (window != overrides->end()) {
-            std::string upperName(name);
-            for (char& c : upperName) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-            const auto text = window->second.find(upperName);
+            const auto text = window->second.find(asciiUppered(name));
             if (text != window->second.end()) return text->second;
         }
     }

@@ -1,5 +1,7 @@
 #include "core/strings.h"
 
+#include "core/ascii.h"
+
 #include <algorithm>
 #include <atomic>
 #include <vector>
@@ -216,14 +218,6 @@ constexpr bool denseIdsRange()
 }
 static_assert(denseIdsRange(), "the IDS_ strings must be 10000..10179 in order");
 
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool lessIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return upperAscii(x) < upperAscii(y); });
-}
-
 // Indices of kStrings sorted by symbol, ignoring ASCII case; built once.
 const std::vector<size_t>& symbolIndex()
 {
@@ -231,7 +225,7 @@ const std::vector<size_t>& symbolIndex()
         std::vector<size_t> order(std::size(kStrings));
         for (size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::sort(order.begin(), order.end(),
-                  [](size_t a, size_t b) { return lessIgnoringCase(kStrings[a].symbol, kStrings[b].symbol); });
+                  [](size_t a, size_t b) { return lessIgnoringAsciiCase(kStrings[a].symbol, kStrings[b].symbol); });
         return order;
     }();
     return index;
@@ -262,9 +256,9 @@ const StringEntry* findString(std::string_view symbol)
 {
     const auto& index = symbolIndex();
     const auto it = std::lower_bound(index.begin(), index.end(), symbol, [](size_t i, std::string_view key) {
-        return lessIgnoringCase(kStrings[i].symbol, key);
+        return lessIgnoringAsciiCase(kStrings[i].symbol, key);
     });
-    if (it == index.end() || lessIgnoringCase(symbol, kStrings[*it].symbol)) return nullptr;
+    if (it == index.end() || lessIgnoringAsciiCase(symbol, kStrings[*it].symbol)) return nullptr;
     return &kStrings[*it];
 }
 

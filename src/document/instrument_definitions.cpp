@@ -1,5 +1,7 @@
 #include "document/instrument_definitions.h"
 
+#include "document/locale_id.h"
+
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -90,27 +92,6 @@ void readInstrumentPresets(const CIniReader& ini, int32_t languageId, std::vecto
         preset.name = (name && !name->empty()) ? *name : key;
         presets.push_back(std::move(preset));
     }
-}
-
-int32_t systemLanguageId()
-{
-    struct Language {
-        const char* prefix;
-        int32_t id;
-    };
-    static constexpr Language kLanguages[] = {
-        {"ja", 1041}, {"en_GB", 2057}, {"en", 1033}, {"ko", 1042}, {"zh_TW", 1028}, {"zh_HK", 3076},
-        {"zh", 2052}, {"de", 1031},    {"fr", 1036}, {"es", 3082}, {"it", 1040},    {"ru", 1049},
-    };
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (!value || !*value) continue;
-        for (const Language& language : kLanguages) {
-            if (std::strncmp(value, language.prefix, std::strlen(language.prefix)) == 0) return language.id;
-        }
-        break;
-    }
-    return 1041;  // the program's own language
 }
 
 std::u16string gmProgramName(int32_t program)

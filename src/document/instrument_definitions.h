@@ -33,10 +33,6 @@ struct InstrumentPreset {
 bool loadInstrumentPresets(const std::filesystem::path& path, int32_t languageId, std::vector<InstrumentPreset>& presets);
 void readInstrumentPresets(const CIniReader& ini, int32_t languageId, std::vector<InstrumentPreset>& presets);
 
-// The system's user-interface language as a Windows language identifier
-// (1041 Japanese, 1033 English...), from the locale environment.
-[[nodiscard]] int32_t systemLanguageId();
-
 // General MIDI program name, padded with spaces to 23 characters; "" outside 0..127.
 [[nodiscard]] std::u16string gmProgramName(int32_t program);
 

@@ -11,6 +11,7 @@
 
 #include "app/output_choice.h"
 #include "document/instrument_definitions.h"
+#include "document/locale_id.h"
 #include "editor/editor_frame.h"
 #include "gui/dialogs/preferences_sheet.h"
 #include "gui/key_mapping.h"
@@ -166,11 +167,7 @@ void CMainWindow::reloadPresets()
 {
     presets_.clear();
     if (settings_.instrumentsFile.empty()) return;
-    std::u16string file = settings_.instrumentsFile;
-    std::replace(file.begin(), file.end(), u'\\', u'/');
-    std::filesystem::path path(file);
-    // A relative file (the game's "Presets\MSXspirit.def") is found beside the settings.
-    if (path.is_relative()) path = location_.folder / path;
+    const std::filesystem::path path = instrumentsFilePath(settings_.instrumentsFile, location_.folder);
     const auto languageId = language_->lcid() != 0 ? static_cast<int32_t>(language_->lcid()) : systemLanguageId();
     (void)loadInstrumentPresets(path, languageId, presets_);
 }

@@ -21,7 +21,8 @@ namespace zema {
 // filter list; the patterns shown in each name are taken from its pattern part.
 [[nodiscard]] QString qtFilter(const QString& windowsFilter);
 
-// A menu or control text without its "&" accelerator markers ("&&" stays one "&").
+// A menu or control text without its "&" accelerator markers ("&&" stays one
+// "&"), as the key page shows menu texts.
 [[nodiscard]] QString withoutMnemonic(const QString& text);
 
 // A menu text as a window caption: a trailing Japanese-style "(&X)" marker

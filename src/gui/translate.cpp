@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <string>
 
+#include "app/key_page.h"
 #include "app/window_texts.h"
 #include "core/strings.h"
 #include "gui/qt_text.h"
@@ -30,22 +31,7 @@ QString qtFilter(const QString& windowsFilter)
     return filters.join(QStringLiteral(";;"));
 }
 
-QString withoutMnemonic(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&')) {
-                out += QLatin1Char('&');
-                ++i;
-            }
-            continue;
-        }
-        out += text[i];
-    }
-    return out;
-}
+QString withoutMnemonic(const QString& text) { return qt(menuTextWithoutMarkers(text.toStdU16String())); }
 
 QString captionOfMenuText(const QString& text)
 {

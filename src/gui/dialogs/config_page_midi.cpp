@@ -70,11 +70,8 @@ CConfigPageMidi::CConfigPageMidi(const Settings& settings, const std::vector<std
 void CConfigPageMidi::browseInstruments()
 {
     const QString current = instruments_->text();
-    QString initial = current;
-    // The game's relative "Presets\MSXspirit.def" lives beside the settings.
-    if (!current.isEmpty() && QFileInfo(current).isRelative()) {
-        initial = QString::fromStdU16String((location_.folder / pathOf(QString(current).replace(u'\\', u'/'))).u16string());
-    }
+    const QString initial =
+        QString::fromStdU16String(instrumentsFilePath(current.toStdU16String(), location_.folder).u16string());
     const QString title = stringQ("IDS_CFG_MIDI_OFNTITLE");
     const QString filter = qtFilter(stringQ("IDS_CFG_MIDI_FILEFILTER"));
     const QString chosen = openFile_(title, filter, initial);
