@@ -75,20 +75,6 @@ TEST(ResourceSymbols, NamesAndIdentifiersAreUniqueAndFoundBothWays)
     EXPECT_EQ(findResourceSymbol(-1), nullptr);
 }
 
-TEST(ResourceSymbols, StringPartIsTheStringTable)
-{
-    const auto strings = stringTable();
-    size_t k = 0;
-    for (const ResourceSymbol& s : resourceSymbols()) {
-        if (s.group != SymbolGroup::String) continue;
-        ASSERT_LT(k, strings.size());
-        EXPECT_EQ(s.name, strings[k].symbol);
-        EXPECT_EQ(s.id, strings[k].id);
-        ++k;
-    }
-    EXPECT_EQ(k, 180u);
-}
-
 TEST(WindowTexts, EveryNameIsAKnownSymbolOrAnOwnNameOnceEachAndEveryDialogHasACaption)
 {
     const char16_t* const keys[] = {
@@ -122,57 +108,6 @@ TEST(WindowTexts, EveryNameIsAKnownSymbolOrAnOwnNameOnceEachAndEveryDialogHasACa
             EXPECT_EQ(captions.count(std::string(s.name)), 1u) << s.name;
         }
     }
-}
-
-TEST(WindowTexts, QuotedControlTextsAreInPlace)
-{
-    struct Sample {
-        const char16_t* window;
-        std::string_view name;
-        const char16_t* text;
-    };
-    const Sample samples[] = {
-        {u"Main Window", "IDC_BTN_LINK", u"グループリンク"},
-        {u"Main Window Menu", "MENU_LANGUAGE", u"&Language"},
-        {u"Main Window Menu", "IDM_FILE_SAVE_AS", u"名前をつけて保存(&A)"},
-        {u"Main Window Menu", "IDM_TRACK_CANCEL", u"キャンセル(&C)"},
-        {u"Code Edit Menu", "IDM_SELECT_ALL", u"すべて選択(&A)"},
-        {u"Piano Roll Marker Menu", "IDM_MARKER_EDIT", u"マーカーを編集(&E)"},
-        {u"Preferences Sheet - General", "IDC_STATIC_CFG_GEN_ALPHA", u"半透明描画(&P) ※要再起動"},
-        {u"Preferences Sheet - File", "IDC_RDO_SPECIFIC_TPQN", u"次の分解能を使用(&S)"},
-        {u"Preferences Sheet - Midi", "IDC_CHK_DISABLE_GM", u"GMプリセットを表示しない(&G)"},
-        {u"Preferences Sheet - DLS Playback", "IDC_STATIC_CFG_DLS_FILE", u"DLS音色ファイル(&I)"},
-        {u"Preferences Sheet - Key Assign", "IDC_CHK_SHIFT", u"&Shift"},
-        {u"Clipboard Export", "IDC_CHK_SORT", u"トラックを文字数順にソート(&S)"},
-        {u"Clipboard Export", "IDC_TXT_RANK", u"必要作曲ランクがここに表示されます。"},
-        {u"Clipboard Import", "IDC_RDO_IMPORT_ADD", u"追加読み込み(&A)"},
-        {u"Document Property", "IDC_STATIC_DP_TPQN", u"分解能(&R)"},
-        {u"Text Search", "IDC_BTN_FIND_UP", u"上検索(&U)"},
-        {u"Tracks Property", "IDC_CHK_SAVE_ORDER", u"トラックの並び順を設定する(&O)"},
-        {u"Wave Export", "IDC_CHK_HIDE_MAIN", u"出力中はメインウィンドウを隠す(&H)"},
-        {u"Marker Edit", "IDC_BTN_MARKER_DELETE", u"削除(&D)"},
-        {u"Notify Window", "IDC_TXT_NOTIFY", u"MIDIデバイス初期化中"},
-        {u"About Box", "IDC_TXT_TRANSLATOR", u"Translated by"},
-    };
-    for (const Sample& s : samples) {
-        const WindowText* text = findWindowText(s.window, s.name);
-        ASSERT_NE(text, nullptr) << s.name;
-        EXPECT_EQ(text->text, s.text) << s.name;
-    }
-}
-
-TEST(WindowTexts, MainMenuFollowsTheCommandTable)
-{
-    for (const CommandInfo& command : commandTable()) {
-        const WindowText* text = findWindowText(u"Main Window Menu", command.symbol);
-        if (command.id >= command::kRecentFirst && command.id <= command::kRecentLast) {
-            EXPECT_EQ(text, nullptr) << command.symbol;
-        } else if (!command.menuText.empty()) {
-            ASSERT_NE(text, nullptr) << command.symbol;
-            EXPECT_EQ(text->text, command.menuText);
-        }
-    }
-    EXPECT_EQ(findWindowText(u"main window menu", "menu_file")->text, menuTitle(MenuGroup::File));
 }
 
 TEST(WindowTexts, OverridesByLowerKeyAndUpperNameElseBuiltInElseEmpty)

@@ -68,24 +68,6 @@ TEST(StringTable, FindsBySymbolIgnoringAsciiCaseAndByIdentifier)
     EXPECT_EQ(findString(10180), nullptr);
 }
 
-TEST(StringTable, BuiltInTextsOfUserVisibleMessages)
-{
-    const std::pair<std::string_view, std::u16string_view> samples[] = {
-        {"IDS_ERR_FILEOPEN", u"ファイルが開けませんでした。"},
-        {"IDS_CFG_DLS_08KHZ", u"8,000 Hz"},
-        {"IDS_TPQN_096", u"標準 :　96 TPQN"},
-        {"IDS_DP_TPQN_ERROR", u"分解能は1～960の間で設定してください。"},
-        {"IDS_CB_EX_RESULT_B_2", u"Chord 1 : %4d → %4d 文字 [%s]"},
-        {"IDS_CB_EX_RESULTMSG7", u"グループ名をコピーしました。"},
-        {"IDS_SEARCH_NOT_FOUND", u"文字列 '%s' が見つかりません。"},
-        {"IDS_ERR_LANGUAGE_LOAD", u"言語ファイルの読み込みに失敗しました。"},
-        {"AFX_IDP_ASK_TO_SAVE", u"ファイル %s が変更されています。\n\n変更を保存しますか？"},
-    };
-    for (const auto& [symbol, text] : samples) EXPECT_EQ(loadString(symbol), text) << symbol;
-    // The trailing blanks of the result message are part of the text.
-    EXPECT_TRUE(loadString("IDS_CB_EX_RESULTMSG1").ends_with(u"しました。     \u3000\u3000"));
-}
-
 TEST(StringOverrides, ReplaceByIdentifierAndFallBackToTheBuiltInText)
 {
     OverrideGuard guard;
