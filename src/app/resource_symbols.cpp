@@ -148,12 +148,16 @@ constexpr std::string_view kControls[] = {
     "IDC_BTN_OCTAVE_DOWN", "IDC_BTN_OCTAVE_UP", "IDC_CMB_PIANO_RANGE", "IDC_BTN_PIANO_RANGE",
     "IDC_LST_PIANO_RANGE", "IDC_EDT_RANGE_NAME", "IDC_CMB_RANGE_LOW", "IDC_CMB_RANGE_HIGH", "IDC_BTN_RANGE_ADD",
     "IDC_BTN_RANGE_DEL", "IDC_BTN_RANGE_UP", "IDC_BTN_RANGE_DOWN",
+    // Added later, after every older control so their identifiers stay:
+    // the clipboard export's song part, score book and newer rank rule.
+    "IDC_CMB_SONG_TRACK", "IDC_RDO_FORMAT_BOOK", "IDC_CMB_BOOK_RANK", "IDC_CHK_EXCLUDE_SONG",
+    "IDC_CHK_MELODY_FILLER",
 };
 
 static_assert(std::size(kFixed) + std::size(kBitmaps) + std::size(kControls) + std::size(kDialogs) + 1 +
                       std::size(kResources) + std::size(kMenuCommands) + 180 ==
-                  504,
-              "the resource vocabulary has 504 symbols");
+                  509,
+              "the resource vocabulary has 509 symbols");
 
 struct SymbolTable {
     std::vector<ResourceSymbol> symbols;  // in group order
@@ -164,7 +168,7 @@ struct SymbolTable {
 std::vector<ResourceSymbol> buildSymbols()
 {
     std::vector<ResourceSymbol> out;
-    out.reserve(504);
+    out.reserve(509);
     out.push_back({kFixed[0].name, kFixed[0].id, SymbolGroup::Button});
     out.push_back({kFixed[1].name, kFixed[1].id, SymbolGroup::Button});
     out.push_back({kFixed[2].name, kFixed[2].id, SymbolGroup::Indicator});

@@ -18,9 +18,10 @@ struct ResourceSymbol {
     SymbolGroup group = SymbolGroup::Control;
 };
 
-// The fixed vocabulary of 504 symbols: IDOK and IDCANCEL, two status-bar
-// indicators, 37 IDB_, 169 IDC_, 18 IDD_, one IDI_, 13 IDR_, 82 IDM_ and the
-// 180 IDS_ names. Identifiers are unique across the table.
+// The vocabulary of 509 symbols: IDOK and IDCANCEL, two status-bar
+// indicators, 37 IDB_, 174 IDC_ (the last five added after the others), 18
+// IDD_, one IDI_, 13 IDR_, 82 IDM_ and the first 180 IDS_ names of the string
+// table. Identifiers are unique across the table.
 [[nodiscard]] std::span<const ResourceSymbol> resourceSymbols();
 // Lookup by name (ASCII case-insensitive, as INI keys are read) or identifier.
 [[nodiscard]] const ResourceSymbol* findResourceSymbol(std::string_view name);

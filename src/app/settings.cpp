@@ -68,6 +68,9 @@ const std::vector<SettingField>& settingFields()
         {kApplication, u"PianoInput_X", &Settings::pianoInputX},
         {kApplication, u"PianoInput_Y", &Settings::pianoInputY},
         {kApplication, u"PianoInput_Visible", &Settings::pianoInputVisible},
+        {kApplication, u"ExcludeSongPart", &Settings::excludeSongPart},
+        {kApplication, u"ClipExportMelodyFiller", &Settings::clipExportFiller},
+        {kApplication, u"ClipExportBookRank", &Settings::clipExportBookRank},
         {kMmlFile, u"Compact", &Settings::compact},
         {kMmlFile, u"IfNotSpecifyTpqn", &Settings::ifNotSpecifyTpqn},
         {kMmlFile, u"SpecificTPQN", &Settings::specificTpqn},
@@ -103,6 +106,7 @@ void correctSettings(Settings& s)
 {
     const std::initializer_list<int32_t> kTimebases = {32, 48, 96, 120, 480, 960};
     keepInRange(s.windowStyle, 0, 1, 0);
+    keepInRange(s.clipExportBookRank, 0, 15, 15);
     if (!isOneOf(s.defaultTimeBase, kTimebases)) s.defaultTimeBase = 96;
     keepPaneSize(s.pianoRollHeight);
     keepPaneSize(s.pianoRollWidth);

@@ -40,6 +40,9 @@ struct Settings {
     int32_t pianoInputX = 100;
     int32_t pianoInputY = 200;
     bool pianoInputVisible = false;
+    bool excludeSongPart = false;     // the game's "exclude song part": larger limits, no song part
+    bool clipExportFiller = true;     // write "<>" for an empty melody
+    int32_t clipExportBookRank = 15;  // rank index a score book is cut for
     // [MML File Settings]
     bool compact = true;
     bool ifNotSpecifyTpqn = false;

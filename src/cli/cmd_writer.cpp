@@ -1,5 +1,6 @@
 // `optimize`, `spell`, `migrate`, `mmla` and `rank`: the MML writer, the
 // 32-to-96 migration and the clipboard export from the shell.
+#include <array>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -78,6 +79,9 @@ struct MmlaOptions {
     bool optimize = false;
     bool sort = false;
     bool board = false;
+    bool excludeSong = false;
+    bool noFiller = false;
+    std::vector<int> tracks;  // with a document: track numbers from 1 in display order
     std::string title;
     std::string source;
     std::vector<std::string> files;
@@ -89,32 +93,70 @@ std::u16string partName(const std::string& path)
     return utf8ToUtf16(std::filesystem::path(path).stem().string());
 }
 
+// The parts of a document: tracks numbered from 1 in the document's display
+// order; a fourth is the song part.
+bool documentParts(const MmlaOptions& options, TimingContext& timing, std::vector<ClipSource>& sources,
+                   std::optional<ClipSource>& song)
+{
+    if (options.tracks.empty() || options.tracks.size() > 4) {
+        std::cerr << "zema-cli mmla: give one to four track numbers (melody, chord 1, chord 2, song) with --tracks\n";
+        return false;
+    }
+    auto document = std::make_unique<Song>();
+    if (!loadSongDocument(options.files.front(), timing, *document)) return false;
+    timing = document->timing;
+    const auto& order = document->trackOrder;
+    for (size_t k = 0; k < options.tracks.size(); ++k) {
+        const int number = options.tracks[k];
+        if (number < 1 || static_cast<size_t>(number) > order.size()) {
+            std::cerr << "zema-cli mmla: the document has no track " << number << " (it has " << order.size()
+                      << ")\n";
+            return false;
+        }
+        const int32_t slot = order[static_cast<size_t>(number - 1)];
+        const Track& track = document->tracks[static_cast<size_t>(slot)];
+        ClipSource source{slot, track.name, track.text, characterCount(track.text)};
+        if (k == kSongPart) song = std::move(source);
+        else sources.push_back(std::move(source));
+    }
+    return true;
+}
+
 int runMmla(const MmlaOptions& options)
 {
-    if (options.files.empty() || options.files.size() > 3) {
-        std::cerr << "zema-cli mmla: give one to three track files (melody, chord 1, chord 2)\n";
+    const bool fromDocument = !options.tracks.empty();
+    if (options.files.empty() || options.files.size() > 3 || (fromDocument && options.files.size() != 1)) {
+        std::cerr << "zema-cli mmla: give one to three track files (melody, chord 1, chord 2), "
+                     "or one document with --tracks\n";
         return 1;
     }
-    const auto timing = timingFrom(options.timing);
+    auto timing = timingFrom(options.timing);
     if (!timing) return 1;
     std::vector<ClipSource> sources;
-    for (size_t k = 0; k < options.files.size(); ++k) {
-        const auto bytes = readInput(options.files[k]);
-        if (!bytes) return 1;
-        ClipSource source;
-        source.trackIndex = static_cast<int32_t>(k);
-        source.name = partName(options.files[k]);
-        source.text = utf8ToUtf16(*bytes);
-        source.sourceCount = characterCount(source.text);
-        sources.push_back(std::move(source));
+    std::optional<ClipSource> song;
+    if (fromDocument) {
+        if (!documentParts(options, *timing, sources, song)) return 1;
+    } else {
+        for (size_t k = 0; k < options.files.size(); ++k) {
+            const auto bytes = readInput(options.files[k]);
+            if (!bytes) return 1;
+            ClipSource source;
+            source.trackIndex = static_cast<int32_t>(k);
+            source.name = partName(options.files[k]);
+            source.text = utf8ToUtf16(*bytes);
+            source.sourceCount = characterCount(source.text);
+            sources.push_back(std::move(source));
+        }
     }
     ClipOptions clip;
     clip.format = options.board ? ClipFormat::Board : ClipFormat::Game;
     clip.sortByLength = options.sort;
     clip.optimize = options.optimize;
+    clip.excludeSong = options.excludeSong;
+    clip.melodyFiller = !options.noFiller;
     clip.title = utf8ToUtf16(options.title);
     clip.source = utf8ToUtf16(options.source);
-    const ClipExport result = composeClipboard(*timing, sources, clip);
+    const ClipExport result = composeClipboard(*timing, sources, clip, song ? &*song : nullptr);
     if (result.text.empty()) {
         std::cerr << "zema-cli mmla: every part is empty; nothing to write\n";
         return 1;
@@ -165,21 +207,34 @@ void addWriterCommands(CLI::App& app, int& exitCode)
     });
 
     auto mmla = std::make_shared<MmlaOptions>();
-    cmd = app.add_subcommand("mmla", "Compose the game's MML@ text of up to three tracks, with the required rank");
+    cmd = app.add_subcommand(
+        "mmla", "Compose the game's MML@ text of up to three tracks (and a song part), with the required rank");
     addTimingOptions(*cmd, mmla->timing);
     cmd->add_flag("--optimize", mmla->optimize, "write each part as the shortest of the six ways");
     cmd->add_flag("--sort", mmla->sort, "longest part first");
     cmd->add_flag("--board", mmla->board, "bulletin-board template instead of one line");
     cmd->add_option("--title", mmla->title, "song title (board header)");
     cmd->add_option("--source", mmla->source, "song source (board header)");
-    cmd->add_option("files", mmla->files, "melody, chord 1 and chord 2 track texts (UTF-8)")->required();
+    cmd->add_flag("--exclude-song", mmla->excludeSong, "the game's \"exclude song part\" rule: larger limits, no song");
+    cmd->add_flag("--no-filler", mmla->noFiller, "leave an empty melody empty instead of writing <>");
+    cmd->add_option("--tracks", mmla->tracks, "with a document: track numbers from 1 in its track order")
+        ->delimiter(',');
+    cmd->add_option("files", mmla->files,
+                    "melody, chord 1 and chord 2 track texts (UTF-8), or one song document with --tracks")
+        ->required();
     cmd->callback([mmla, &exitCode] { exitCode = runMmla(*mmla); });
 
-    auto counts = std::make_shared<std::vector<int>>();
-    cmd = app.add_subcommand("rank", "Name the composition rank needed for three character counts");
-    cmd->add_option("counts", *counts, "melody, chord 1 and chord 2 character counts")->required()->expected(3);
+    auto counts = std::make_shared<std::pair<std::vector<int>, bool>>();
+    cmd = app.add_subcommand("rank", "Name the composition rank needed for three (or four) character counts");
+    cmd->add_flag("--exclude-song", counts->second,
+                  "the game's \"exclude song part\" rule (the name ends in ` to tell it apart)");
+    cmd->add_option("counts", counts->first, "melody, chord 1, chord 2 and, optionally, song character counts")
+        ->required()
+        ->expected(3, 4);
     cmd->callback([counts, &exitCode] {
-        printLine(std::cout, rankName(rankOf({(*counts)[0], (*counts)[1], (*counts)[2]})));
+        std::array<int32_t, kPartCount> parts{};
+        for (size_t k = 0; k < counts->first.size() && k < parts.size(); ++k) parts[k] = counts->first[k];
+        printLine(std::cout, rankName(rankOf(parts, counts->second), counts->second));
         exitCode = 0;
     });
 }

@@ -4,7 +4,6 @@
 #include <exception>
 #include <optional>
 #include <thread>
-#include <variant>
 
 #include "core/exact_optimizer.h"
 #include "core/mml_writer.h"
@@ -31,13 +30,23 @@ const std::array<CompositionRank, kRankCount> compositionRanks = {{
     {u"1", {1200, 800, 500}},
 }};
 
-int rankOf(const std::array<int32_t, 3>& counts)
+int32_t partLimit(int rank, int part, bool excludeSong)
+{
+    if (rank < 0 || rank >= kRankCount || part < 0 || part >= kPartCount) return 0;
+    const auto& limits = compositionRanks[static_cast<size_t>(rank)].limits;
+    if (part == kSongPart) return excludeSong ? 0 : limits[0];
+    return limits[static_cast<size_t>(part)] + (excludeSong ? limits[0] / 3 : 0);
+}
+
+int rankOf(const std::array<int32_t, kPartCount>& counts, bool excludeSong)
 {
     int result = 0;
-    for (size_t part = 0; part < counts.size(); ++part) {
+    for (int part = 0; part < kPartCount; ++part) {
+        const int32_t count = counts[static_cast<size_t>(part)];
+        if (part == kSongPart && count == 0) continue;
         int found = kNoRank;
         for (int r = 0; r < kRankCount; ++r) {
-            if (counts[part] <= compositionRanks[static_cast<size_t>(r)].limits[part]) {
+            if (count <= partLimit(r, part, excludeSong)) {
                 found = r;
                 break;
             }
@@ -48,11 +57,30 @@ int rankOf(const std::array<int32_t, 3>& counts)
     return result;
 }
 
-std::u16string rankName(int rank)
+int rankOf(const std::array<int32_t, 3>& counts) { return rankOf({counts[0], counts[1], counts[2], 0}, false); }
+
+std::u16string rankName(int rank, bool excludeSong)
 {
-    if (rank == 0) return loadString("IDS_CB_EX_RANK_PRACTICE");
-    if (rank < 0 || rank >= kRankCount) return loadString("IDS_CB_EX_RANK_IMPOSSIBLE");
-    return std::u16string(compositionRanks[static_cast<size_t>(rank)].name);
+    std::u16string name;
+    if (rank == 0) name = loadString("IDS_CB_EX_RANK_PRACTICE");
+    else if (rank < 0 || rank >= kRankCount) return loadString("IDS_CB_EX_RANK_IMPOSSIBLE");
+    else name = std::u16string(compositionRanks[static_cast<size_t>(rank)].name);
+    if (excludeSong) name += u'`';
+    return name;
+}
+
+int rankIndexOf(std::u16string_view name)
+{
+    if (!name.empty() && name.back() == u'`') name.remove_suffix(1);
+    if (name.empty()) return -1;
+    if (name == loadString("IDS_CB_EX_RANK_PRACTICE") || name == u"練習") return 0;
+    for (int r = 1; r < kRankCount; ++r) {
+        std::u16string_view rankLetter = compositionRanks[static_cast<size_t>(r)].name;
+        if (name.size() == 1 && (name == rankLetter || (name[0] >= u'a' && name[0] <= u'f' &&
+                                                        static_cast<char16_t>(name[0] - 32) == rankLetter[0])))
+            return r;
+    }
+    return -1;
 }
 
 namespace {
@@ -135,12 +163,6 @@ OptimizedPart optimizePart(const TimingContext& context, std::u16string_view tex
     return {std::move(outputs[best]), static_cast<int>(best)};
 }
 
-namespace {
-
-using FormatArgument = std::variant<int32_t, std::u16string_view>;
-
-// printf-style formatting of a translated text: %d, %Nd (right-aligned in N
-// columns), %s and %%.
 std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments)
 {
     std::u16string out;
@@ -152,7 +174,9 @@ std::u16string formatText(std::u16string_view format, std::initializer_list<Form
         }
         size_t j = i + 1;
         size_t width = 0;
-        while (j < format.size() && format[j] >= u'0' && format[j] <= u'9') width = width * 10 + (format[j++] - u'0');
+        while (j < format.size() && format[j] >= u'0' && format[j] <= u'9' && width < 1000) {
+            width = width * 10 + (format[j++] - u'0');
+        }
         if (j >= format.size()) {
             out.append(format.substr(i));
             break;
@@ -178,54 +202,80 @@ std::u16string formatText(std::u16string_view format, std::initializer_list<Form
     return out;
 }
 
-std::array<int32_t, 3> outputCounts(const std::array<ExportPart, 3>& parts)
+namespace {
+
+std::array<int32_t, kPartCount> outputCounts(const std::array<ExportPart, kPartCount>& parts)
 {
-    return {parts[0].outputCount, parts[1].outputCount, parts[2].outputCount};
+    return {parts[0].outputCount, parts[1].outputCount, parts[2].outputCount, parts[3].outputCount};
+}
+
+struct Composed {
+    ExportPart part;
+    std::u16string text;
+};
+
+Composed composePart(const TimingContext& context, const ClipSource& source, bool optimize, int& method)
+{
+    Composed c{{source.trackIndex, source.sourceCount, 0, source.name}, {}};
+    if (optimize) {
+        OptimizedPart best = optimizePart(context, source.text);
+        c.text = std::move(best.text);
+        method = best.candidate;
+    } else {
+        c.text = stripToCommands(source.text);
+    }
+    c.part.outputCount = static_cast<int32_t>(c.text.size());
+    return c;
 }
 
 }  // namespace
 
 ClipExport composeClipboard(const TimingContext& context, const std::vector<ClipSource>& sources,
-                            const ClipOptions& options)
+                            const ClipOptions& options, const ClipSource* song)
 {
     ClipExport result;
+    result.excludeSong = options.excludeSong;
     const size_t count = std::min<size_t>(sources.size(), 3);
-    struct Composed {
-        ExportPart part;
-        std::u16string text;
-    };
     std::vector<Composed> composed;
-    for (size_t k = 0; k < count; ++k) {
-        const ClipSource& source = sources[k];
-        Composed c{{source.trackIndex, source.sourceCount, 0, source.name}, {}};
-        if (options.optimize) {
-            OptimizedPart best = optimizePart(context, source.text);
-            c.text = std::move(best.text);
-            result.methods[k] = best.candidate;
-        } else {
-            c.text = stripToCommands(source.text);
-        }
-        c.part.outputCount = static_cast<int32_t>(c.text.size());
-        composed.push_back(std::move(c));
-    }
+    for (size_t k = 0; k < count; ++k) composed.push_back(composePart(context, sources[k], options.optimize, result.methods[k]));
     if (options.sortByLength) {
         std::stable_sort(composed.begin(), composed.end(), [](const Composed& a, const Composed& b) {
             return a.part.outputCount > b.part.outputCount;
         });
     }
+    std::optional<Composed> songPart;
+    if (song && !options.excludeSong) {
+        songPart = composePart(context, *song, options.optimize, result.methods[kSongPart]);
+        result.hasSong = true;
+        result.parts[kSongPart] = songPart->part;
+    }
+    const bool allEmpty =
+        std::all_of(composed.begin(), composed.end(), [](const Composed& c) { return c.text.empty(); }) &&
+        (!songPart || songPart->text.empty());
+    if (!allEmpty && options.melodyFiller && (composed.empty() || composed[0].text.empty())) {
+        if (composed.empty()) composed.push_back({});
+        composed[0].text = std::u16string(kMelodyFiller);
+        composed[0].part.outputCount = static_cast<int32_t>(kMelodyFiller.size());
+        result.filledMelody = true;
+    }
     for (size_t k = 0; k < composed.size(); ++k) result.parts[k] = composed[k].part;
-    result.rank = rankOf(outputCounts(result.parts));
+    result.rank = rankOf(outputCounts(result.parts), options.excludeSong);
+    if (allEmpty) return result;
 
-    const bool allEmpty = std::all_of(composed.begin(), composed.end(), [](const Composed& c) { return c.text.empty(); });
-    if (composed.empty() || allEmpty) return result;
-
+    // A song part is the fourth field: the chords it skips are written empty.
+    std::vector<const std::u16string*> fields;
+    for (const Composed& c : composed) fields.push_back(&c.text);
+    static const std::u16string kEmpty;
+    if (songPart) {
+        while (fields.size() < 3) fields.push_back(&kEmpty);
+        fields.push_back(&songPart->text);
+    }
     const bool board = options.format == ClipFormat::Board;
-    std::u16string text = board ? boardHeader(options.title, options.source, result.rank, outputCounts(result.parts))
-                                : std::u16string();
+    std::u16string text = board ? boardHeader(options.title, options.source, result) : std::u16string();
     text.append(board ? u"MML@\r\n" : u"MML@");
-    for (size_t k = 0; k < composed.size(); ++k) {
-        text.append(composed[k].text);
-        const bool last = k + 1 == composed.size();
+    for (size_t k = 0; k < fields.size(); ++k) {
+        text.append(*fields[k]);
+        const bool last = k + 1 == fields.size();
         if (board) text.append(last ? u"\r\n;\r\n" : u"\r\n,\r\n");
         else text.append(last ? u";" : u",");
     }
@@ -233,33 +283,39 @@ ClipExport composeClipboard(const TimingContext& context, const std::vector<Clip
     return result;
 }
 
-std::u16string boardHeader(std::u16string_view title, std::u16string_view source, int rank,
-                           const std::array<int32_t, 3>& counts)
+std::u16string boardHeader(std::u16string_view title, std::u16string_view source, const ClipExport& result)
 {
     std::u16string out = loadString("IDS_CB_EX_SITA_TITLE") + u" " + std::u16string(title) + u"\r\n";
     out += loadString("IDS_CB_EX_SITA_SOURCE") + u" " + std::u16string(source) + u"\r\n";
-    out += loadString("IDS_CB_EX_SITA_RANK") + u" " + rankName(rank) +
-           formatText(u" (%d/%d/%d)\r\n", {counts[0], counts[1], counts[2]});
+    const auto& p = result.parts;
+    out += loadString("IDS_CB_EX_SITA_RANK") + u" " + rankName(result.rank, result.excludeSong);
+    out += result.hasSong ? formatText(u" (%d/%d/%d/%d)\r\n", {p[0].outputCount, p[1].outputCount, p[2].outputCount,
+                                                                 p[3].outputCount})
+                          : formatText(u" (%d/%d/%d)\r\n", {p[0].outputCount, p[1].outputCount, p[2].outputCount});
     out += u"\r\n";
     return out;
 }
 
-std::u16string requiredRankLine(int rank) { return loadString("IDS_CB_EX_RANK") + u" : " + rankName(rank); }
+std::u16string requiredRankLine(int rank, bool excludeSong)
+{
+    return loadString("IDS_CB_EX_RANK") + u" : " + rankName(rank, excludeSong);
+}
 
 std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize)
 {
     std::u16string out =
         loadString(format == ClipFormat::Board ? "IDS_CB_EX_RESULTMSG2" : "IDS_CB_EX_RESULTMSG1") + u"\n\n";
+    const size_t lines = result.hasSong ? kPartCount : 3;
     if (optimize) {
         out += loadString("IDS_CB_EX_METHOD") + u" : ";
-        for (int method : result.methods) out += methodLetter(method);
+        for (size_t k = 0; k < lines; ++k) out += methodLetter(result.methods[k]);
         out += u"\n\n";
     }
-    static constexpr std::array<const char*, 3> kPlain = {"IDS_CB_EX_RESULT_A_1", "IDS_CB_EX_RESULT_A_2",
-                                                          "IDS_CB_EX_RESULT_A_3"};
-    static constexpr std::array<const char*, 3> kOptimized = {
-        "IDS_CB_EX_RESULT_B_1", "IDS_CB_EX_RESULT_B_2", "IDS_CB_EX_RESULT_B_3"};
-    for (size_t k = 0; k < result.parts.size(); ++k) {
+    static constexpr std::array<const char*, kPartCount> kPlain = {"IDS_CB_EX_RESULT_A_1", "IDS_CB_EX_RESULT_A_2",
+                                                                   "IDS_CB_EX_RESULT_A_3", "IDS_CB_EX_RESULT_A_4"};
+    static constexpr std::array<const char*, kPartCount> kOptimized = {
+        "IDS_CB_EX_RESULT_B_1", "IDS_CB_EX_RESULT_B_2", "IDS_CB_EX_RESULT_B_3", "IDS_CB_EX_RESULT_B_4"};
+    for (size_t k = 0; k < lines; ++k) {
         const ExportPart& part = result.parts[k];
         if (optimize) {
             out += formatText(loadString(kOptimized[k]), {part.sourceCount, part.outputCount, part.name});
@@ -268,7 +324,8 @@ std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool o
         }
         out += u"\n";
     }
-    out += u"\n" + requiredRankLine(result.rank);
+    if (result.filledMelody) out += u"\n" + loadString("IDS_CB_EX_FILLED_MELODY") + u"\n";
+    out += u"\n" + requiredRankLine(result.rank, result.excludeSong);
     return out;
 }
 

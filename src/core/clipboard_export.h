@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/timing.h"
@@ -20,10 +21,28 @@ struct CompositionRank {
 };
 extern const std::array<CompositionRank, kRankCount> compositionRanks;
 
+// The parts of a score scroll: melody, chord 1, chord 2 and the song (vocal)
+// part the game added later.
+inline constexpr int kPartCount = 4;
+inline constexpr int kSongPart = 3;
+
+// Character limit of `part` at `rank`. The song part has the melody's limit.
+// With `excludeSong` (the game's "exclude song part" option) the song part
+// cannot be written (limit 0) and melody, chord 1 and chord 2 each grow by a
+// third of the melody limit: rank 1 holds 1600/1200/900.
+[[nodiscard]] int32_t partLimit(int rank, int part, bool excludeSong = false);
+
 // The lowest rank index whose three limits hold the three counts, or kNoRank.
 [[nodiscard]] int rankOf(const std::array<int32_t, 3>& counts);
+// The same over melody, chord 1, chord 2 and song counts under either rule.
+[[nodiscard]] int rankOf(const std::array<int32_t, kPartCount>& counts, bool excludeSong);
 // Display name of a rank index ("練習", "F".."1"), or "作曲不可能" for kNoRank.
-[[nodiscard]] std::u16string rankName(int rank);
+// A rank computed with the song part excluded carries a trailing "`" so the
+// two rules are never confused.
+[[nodiscard]] std::u16string rankName(int rank, bool excludeSong = false);
+// The rank index of a name as the game shows it ("F", "E", ..., "9", ..., "1",
+// or the practice rank's name); -1 when unknown. A trailing "`" is ignored.
+[[nodiscard]] int rankIndexOf(std::u16string_view name);
 
 // Only the characters the game counts, in lower case, without blanks and
 // comments. This is the part text when no optimisation is asked for.
@@ -66,35 +85,56 @@ struct ExportPart {
     std::u16string name;
 };
 
+// The text written in place of an empty melody: the game refuses a scroll
+// whose melody is empty, and an octave up and down sounds nothing.
+inline constexpr std::u16string_view kMelodyFiller = u"<>";
+
 struct ClipExport {
-    std::u16string text;               // clipboard text; empty when every part is empty
-    std::array<ExportPart, 3> parts;   // melody, chord 1, chord 2 after sorting
-    std::array<int, 3> methods{};      // candidate of each part in composition order (0 when absent)
+    std::u16string text;  // clipboard text; empty when every part is empty
+    // Melody, chord 1, chord 2 after sorting, then the song part.
+    std::array<ExportPart, kPartCount> parts;
+    // Candidate of each part in composition order (0 when absent); the song part last.
+    std::array<int, kPartCount> methods{};
     int rank = 0;
+    bool hasSong = false;      // a song part was given (and not excluded)
+    bool excludeSong = false;  // the rank was computed with the song part excluded
+    bool filledMelody = false; // the melody was empty and the filler was written
 };
 
 struct ClipOptions {
     ClipFormat format = ClipFormat::Game;
     bool sortByLength = false;
     bool optimize = false;
+    // The game's "exclude song part": larger limits, no song part written.
+    bool excludeSong = false;
+    // Write kMelodyFiller when the melody is empty but another part is not.
+    bool melodyFiller = true;
     std::u16string title;   // board header only
     std::u16string source;  // board header only
 };
 
-// Composes the clipboard text of up to three tracks (further ones are ignored).
+// Composes the clipboard text of up to three tracks (further ones are
+// ignored) and, unless the song part is excluded, a song part. Three parts
+// give "MML@m,c1,c2;"; a song part is always the fourth field.
 [[nodiscard]] ClipExport composeClipboard(const TimingContext& context, const std::vector<ClipSource>& sources,
-                                          const ClipOptions& options);
+                                          const ClipOptions& options, const ClipSource* song = nullptr);
 
 // "【曲名】 title", "【出典】 source" and "【作曲可能ランク】 rank (m/c1/c2)" lines
-// and an empty line, each ended by CR LF.
-[[nodiscard]] std::u16string boardHeader(std::u16string_view title, std::u16string_view source, int rank,
-                                         const std::array<int32_t, 3>& counts);
+// (a fourth count with a song part) and an empty line, each ended by CR LF.
+[[nodiscard]] std::u16string boardHeader(std::u16string_view title, std::u16string_view source,
+                                         const ClipExport& result);
 
 // "必要作曲ランク : name".
-[[nodiscard]] std::u16string requiredRankLine(int rank);
+[[nodiscard]] std::u16string requiredRankLine(int rank, bool excludeSong = false);
 
 // The message shown after a copy: the form, the methods (with optimisation),
 // one line per part with its counts and name, and the required rank.
 [[nodiscard]] std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize);
+
+// printf-style formatting of a translated text: %d, %Nd (right-aligned in N
+// columns), %s and %%. Arguments beyond the format are ignored, missing ones
+// leave their conversion as written.
+using FormatArgument = std::variant<int32_t, std::u16string_view>;
+[[nodiscard]] std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments);
 
 }  // namespace zema

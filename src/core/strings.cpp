@@ -203,6 +203,18 @@ constexpr StringEntry kStrings[] = {
     // Framework strings without an IDS_ name.
     {"AFX_IDS_APP_TITLE", 57344, u"ZEMA"},
     {"AFX_IDP_ASK_TO_SAVE", 61442, u"ファイル %s が変更されています。\n\n変更を保存しますか？"},
+    // Strings added for the song part, the newer rank rule and score books.
+    {"IDS_CB_EX_RESULT_A_4", 11000, u"Song    : %4d 文字 [%s]"},
+    {"IDS_CB_EX_RESULT_B_4", 11001, u"Song    : %4d → %4d 文字 [%s]"},
+    {"IDS_CB_EX_FILLED_MELODY", 11002, u"メロディが空のため、音の出ない「<>」を書き込みました。"},
+    {"IDS_CB_EX_EMPTY_MELODY", 11003, u"メロディが空です。音の出ない「<>」を書き込みます。"},
+    {"IDS_CB_EX_EMPTY_MELODY_REFUSED", 11004, u"メロディが空です。ゲームはこの楽譜を作曲できません。"},
+    {"IDS_CB_EX_SONG_NONE", 11005, u"(なし)"},
+    {"IDS_CB_EX_HELP4",
+     11006, u"楽譜集(最大5枚のスクロール)に分けて出力します。\n「MMLをコピー」を押すたびに次のスクロールをコピーします。"},
+    {"IDS_CB_EX_BOOK_RESULT", 11007, u"楽譜集のスクロール %d / %d をコピーしました。"},
+    {"IDS_CB_EX_BOOK_TOO_MANY", 11008, u"楽譜集に収まりません。スクロールが %d 枚必要です(最大 5 枚)。"},
+    {"IDS_CB_EX_BOOK_FAILED", 11009, u"このランクでは楽譜集に分けられません。"},
 };
 
 constexpr int32_t kFirstId = 10000;
@@ -214,7 +226,7 @@ constexpr bool denseIdsRange()
         if (kStrings[i].id != kFirstId + static_cast<int32_t>(i)) return false;
         if (kStrings[i].symbol.substr(0, 4) != "IDS_") return false;
     }
-    return kStrings[kIdsCount].symbol.substr(0, 4) != "IDS_";
+    return kStrings[kIdsCount].symbol.substr(0, 4) != "IDS_" && kStrings[kIdsCount + 1].symbol.substr(0, 4) != "IDS_";
 }
 static_assert(denseIdsRange(), "the IDS_ strings must be 10000..10179 in order");
 

@@ -19,8 +19,9 @@ struct StringEntry {
 
 // The string table: the 180 "IDS_" strings (identifiers 10000..10179, in
 // identifier order) followed by the few framework strings the window uses
-// ("AFX_IDS_APP_TITLE", "AFX_IDP_ASK_TO_SAVE", ...), which have identifiers
-// of their own outside that range.
+// ("AFX_IDS_APP_TITLE", "AFX_IDP_ASK_TO_SAVE"), which have identifiers
+// of their own outside that range, then the "IDS_" strings added since, from
+// identifier 11000 on.
 [[nodiscard]] std::span<const StringEntry> stringTable();
 // The entry of a symbol (ASCII case-insensitive) or an identifier; null when unknown.
 [[nodiscard]] const StringEntry* findString(std::string_view symbol);

@@ -135,6 +135,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     registerPlayCommands();
     registerViewCommands();
     registerSettingsCommands();
+    registerClipboardCommands();
     buildMenus();
     applyShortcuts();
     translateWindow(this, kMainWindow);

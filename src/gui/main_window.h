@@ -35,6 +35,10 @@ class QTabBar;
 namespace zema {
 
 class CEditorFrame;
+class CMMLClipExportDlg;
+class CMMLClipImportDlg;
+struct ClipImportChoice;
+struct ReadResult;
 class CAutosaver;
 class CLevelMeterCtrl;
 class CMidiMoniterCtrl;
@@ -61,6 +65,10 @@ struct WindowPrompts {
     std::function<std::optional<QString>(const QString& currentName)> trackName;
     // The preferences sheet: the confirmed values, or nothing when cancelled.
     std::function<std::optional<PreferencesValues>(const PreferencesInput& input)> preferences;
+    // The clipboard export dialog, built and ready; empty: shown modally.
+    std::function<void(CMMLClipExportDlg& dialog)> clipboardExport;
+    // The clipboard import dialog: the choice, or nothing when cancelled; empty: shown modally.
+    std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg& dialog)> clipboardImport;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -188,6 +196,13 @@ private:
     void registerPlayCommands();      // main_window_play.cpp: transport, output device, display refresh
     void registerViewCommands();      // main_window_view.cpp: layouts, tool windows, piano roll targets
     void registerSettingsCommands();  // main_window_settings.cpp: language, preferences, about
+    void registerClipboardCommands(); // main_window_clipboard.cpp: to and from the game's MML@ text
+
+    // To and from the game (main_window_clipboard.cpp).
+    void exportToClipboard();
+    void importFromClipboard();
+    // Makes a pasted or imported document the current, untitled and modified one.
+    void takeImportedDocument(const ReadResult& document);
 
     // Documents.
     void rebuildRecentMenu();

@@ -28,6 +28,33 @@ TEST(Rank, LowestRankHoldingAllThreeParts)
     EXPECT_EQ(rankOf({200, 101, 0}), 1) << "chord 1 over its practice limit";
 }
 
+TEST(Rank, SongPartAndTheExcludeSongRule)
+{
+    struct Case {
+        std::array<int32_t, kPartCount> counts;
+        bool exclude;
+        int rank;
+    };
+    const Case cases[] = {
+        {{1600, 1200, 900, 0}, true, 15},  {{1601, 0, 0, 0}, true, kNoRank}, {{0, 1201, 0, 0}, true, kNoRank},
+        {{1200, 800, 500, 0}, false, 15},  {{266, 166, 66, 0}, true, 0},     {{267, 0, 0, 0}, true, 1},
+        {{10, 0, 0, 1200}, false, 15},     {{10, 0, 0, 1201}, false, kNoRank},
+        {{10, 0, 0, 5}, true, kNoRank},  // a song part cannot be written when it is excluded
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rankOf(c.counts, c.exclude), c.rank) << c.counts[0] << "/" << c.counts[1] << "/" << c.counts[3];
+    }
+    EXPECT_EQ(partLimit(15, 0, true), 1600);
+    EXPECT_EQ(partLimit(15, kSongPart, false), 1200);
+    EXPECT_EQ(rankName(15, true), u"1`");
+    EXPECT_EQ(rankName(kNoRank, true), u"作曲不可能");
+    EXPECT_EQ(requiredRankLine(8, true), u"必要作曲ランク : 8`");
+    for (const auto& [name, index] : std::initializer_list<std::pair<std::u16string_view, int>>{
+             {u"F", 1}, {u"e", 2}, {u"A", 6}, {u"9", 7}, {u"1", 15}, {u"1`", 15}, {u"練習", 0}, {u"G", -1}, {u"", -1}}) {
+        EXPECT_EQ(rankIndexOf(name), index) << utf16ToUtf8(name);
+    }
+}
+
 TEST(StripToCommands, KeepsCountedCharactersInLowerCase)
 {
     EXPECT_EQ(stripToCommands(u"T120 L8 C+D#E- // comment\r\nr4. /* block */ o5<>& v15 n60 xyz@"),
@@ -53,7 +80,7 @@ TEST(OptimizePart, ShortestCandidateWinsAndTiesGoToTheHigherOne)
     EXPECT_EQ(methodLetter(3), u"D");
 }
 
-std::vector<ClipSource> sources(std::initializer_list<std::u16string_view> texts)
+std::vector<ClipSource> sources(const std::vector<std::u16string_view>& texts)
 {
     std::vector<ClipSource> out;
     int32_t index = 0;
@@ -86,6 +113,53 @@ TEST(ComposeClipboard, NothingIsWrittenForEmptyParts)
 {
     EXPECT_TRUE(composeClipboard({}, sources({u"", u"// only a comment"}), {}).text.empty());
     EXPECT_TRUE(composeClipboard({}, {}, {}).text.empty());
+}
+
+TEST(ComposeClipboard, SongPartIsTheFourthFieldAndAnEmptyMelodyGetsTheFiller)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::u16string_view> parts;
+        std::u16string_view song;  // "-": none
+        bool exclude, filler;
+        std::u16string_view text;
+        bool filled;
+    };
+    const Case cases[] = {
+        {"song", {u"c", u"d"}, u"e f", false, true, u"MML@c,d,,ef;", false},
+        {"excluded song", {u"c", u"d"}, u"e", true, true, u"MML@c,d;", false},
+        {"filler", {u"", u"d"}, u"-", false, true, u"MML@<>,d;", true},
+        {"no filler", {u"", u"d"}, u"-", false, false, u"MML@,d;", false},
+        {"song only", {u""}, u"e", false, true, u"MML@<>,,,e;", true},
+        {"all empty", {u"", u""}, u"", false, true, u"", false},
+    };
+    for (const Case& c : cases) {
+        ClipOptions options;
+        options.excludeSong = c.exclude;
+        options.melodyFiller = c.filler;
+        const std::vector<ClipSource> parts = sources(c.parts);
+        const ClipSource song{9, u"vocal", std::u16string(c.song), characterCount(c.song)};
+        const ClipExport result = composeClipboard({}, parts, options, c.song == u"-" ? nullptr : &song);
+        EXPECT_EQ(result.text, c.text) << c.name;
+        EXPECT_EQ(result.filledMelody, c.filled) << c.name;
+    }
+}
+
+TEST(ComposeClipboard, MessageWithASongPartAndTheFiller)
+{
+    ClipOptions options;
+    options.optimize = true;
+    const ClipSource song{3, u"vocal", u"c d", 2};
+    const ClipExport result = composeClipboard({}, sources({u""}), options, &song);
+    EXPECT_EQ(resultMessage(result, ClipFormat::Game, true),
+              u"マビノギ(MML@)形式で以下のとおりに出力しました。     \u3000\u3000\n\n"
+              u"圧縮方法 : XAAX\n\n"
+              u"Melody  :    0 →    2 文字 [track0]\n"
+              u"Chord 1 :    0 →    0 文字 []\n"
+              u"Chord 2 :    0 →    0 文字 []\n"
+              u"Song    :    2 →    2 文字 [vocal]\n"
+              u"\nメロディが空のため、音の出ない「<>」を書き込みました。\n"
+              u"\n必要作曲ランク : 練習");
 }
 
 TEST(ComposeClipboard, BoardFormAndItsHeader)
@@ -139,6 +213,8 @@ TEST(WriterCli, Subcommands)
     EXPECT_EQ(run("spell 480"), "c1&c4\n");
     EXPECT_EQ(run("spell 144 r"), "r4.\n");
     EXPECT_EQ(run("rank 820 300 0"), "8\n");
+    EXPECT_EQ(run("rank --exclude-song 1600 1200 900"), "1`\n");
+    EXPECT_EQ(run("rank 10 0 0 1201"), "作曲不可能\n");
     EXPECT_EQ(run("optimize --mode 0 --option 0 -", "c8c8c8c8"), "l8cccc\n");
     EXPECT_EQ(run("optimize -", "c d e"), "cde\nX\n");
     EXPECT_NE(run("optimize --mode 1 -", "c"), "c\n") << "mode without option is refused";

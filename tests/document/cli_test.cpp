@@ -81,3 +81,33 @@ TEST(Cli, InstrumentsAndSongEvents)
 
 }  // namespace
 }  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST(Cli, MmlaTakesTheTracksOfADocument)
+{
+    test::TempFolder folder;
+    const auto song = folder / "song.mml";
+    test::writeBytes(song, "[Settings]\r\n[Channel1]\r\nc d e\r\n[Channel2]\r\nC8\r\n[Channel3]\r\ng\r\n");
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"--tracks 2,1", 0, "MML@c8,cde;\n"},
+        {"--tracks 1,2,2,3", 0, "MML@cde,c8,c8,g;\n"},
+        {"--tracks 1,2,2,3 --exclude-song", 0, "MML@cde,c8,c8;\n"},
+        {"--tracks 4", 1, ""},
+        {"--tracks 1,2,3,1,2", 1, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun result = test::runCli("mmla " + quoted(song) + " " + c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments;
+        if (c.status == 0) EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.arguments;
+    }
+}
+
+}  // namespace
+}  // namespace zema

@@ -17,7 +17,7 @@
 #include <fstream>
 
 #include "app/command_table.h"
-#include "gui/scripted_messages.h"
+#include "gui/main_window_fixture.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -31,60 +31,6 @@ namespace zema {
 namespace {
 
 using test::qtApp;
-
-// The window with scripted answers: every message is recorded and answered
-// from the queue (OK when it is empty), dialogs return the prepared paths.
-class MainWindowTest : public ::testing::Test, protected test::ScriptedMessages {
-protected:
-    void SetUp() override { (void)qtApp(); }
-
-    CMainWindow& makeWindow(Settings settings = {})
-    {
-        correctSettings(settings);
-        WindowPrompts prompts;
-        prompts.message = prompt();
-        prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
-        prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
-        prompts.trackName = [this](const QString&) { return newName; };
-        prompts.preferences = [this](const PreferencesInput& input) -> std::optional<PreferencesValues> {
-            preferencePages.push_back(input.page);
-            return editPreferences ? editPreferences(input.values) : std::nullopt;
-        };
-        window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
-        return *window;
-    }
-
-    CMMLEditor& editor(int slot) { return *window->editorFrame().editor(slot); }
-
-    void type(int slot, const char* text)
-    {
-        window->tabBar().setCurrentIndex(tabOf(slot));
-        QTest::keyClicks(&editor(slot), QString::fromUtf8(text));
-        window->recompilePending();
-    }
-
-    int tabOf(int slot) const
-    {
-        const auto& order = window->song().trackOrder;
-        return static_cast<int>(std::find(order.begin(), order.end(), slot) - order.begin());
-    }
-
-    QString writeDocument(const std::string& name, const std::string& bytes)
-    {
-        const auto path = folder.path() / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return QString::fromStdString(path.string());
-    }
-
-    test::TempFolder folder;
-    std::unique_ptr<CMainWindow> window;
-    QString savePath;
-    QString openPath;
-    std::optional<QString> newName;
-    // The preferences sheet's answer (nothing: Cancel) and the pages it was opened on.
-    std::function<std::optional<PreferencesValues>(PreferencesValues)> editPreferences;
-    std::vector<PreferencesPage> preferencePages;
-};
 
 TEST_F(MainWindowTest, NewDocumentSkipsTheDrumSlot)
 {
@@ -612,11 +558,12 @@ TEST_F(MainWindowTest, MenuEntriesAreEnabledByTheirAreasAndLaterDialogsStayOff)
     auto& w = makeWindow();
     w.refreshCommandStates();
     for (int32_t id : {command::kConfig, command::kFileNew, command::kUndo, command::kOptimizeAll,
-                       command::kPlayToggle, command::kViewMonitor, command::kLanguageBuiltIn, command::kAbout}) {
+                       command::kPlayToggle, command::kViewMonitor, command::kLanguageBuiltIn, command::kAbout,
+                       command::kImportMml, command::kExportMmla}) {
         EXPECT_TRUE(w.action(id)->isEnabled()) << id;
     }
     // Their dialogs come with later versions; the syntax check never does anything.
-    for (int32_t id : {command::kImportMml, command::kExportMmla, command::kImportSmf, command::kExportSmf,
+    for (int32_t id : {command::kImportSmf, command::kExportSmf,
                        command::kExportWav, command::kDocumentProperty, command::kMigration, command::kSearch,
                        command::kReplace, command::kTrackProperty, command::kMmlCheck}) {
         EXPECT_FALSE(w.action(id)->isEnabled()) << id;

@@ -1,0 +1,90 @@
+#pragma once
+
+// The main window with scripted answers, shared by the window tests.
+
+#include <gtest/gtest.h>
+
+#include <QTabBar>
+#include <QTest>
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/app_test_support.h"
+#include "app/settings.h"
+#include "editor/editor_frame.h"
+#include "editor/qt_test_support.h"
+#include "gui/dialogs/clip_export_dialog.h"
+#include "gui/dialogs/clip_import_dialog.h"
+#include "gui/main_window.h"
+#include "gui/scripted_messages.h"
+
+namespace zema {
+
+// The window with scripted answers: every message is recorded and answered
+// from the queue (OK when it is empty), dialogs return the prepared paths.
+class MainWindowTest : public ::testing::Test, protected test::ScriptedMessages {
+protected:
+    void SetUp() override { (void)test::qtApp(); }
+
+    CMainWindow& makeWindow(Settings settings = {})
+    {
+        correctSettings(settings);
+        WindowPrompts prompts;
+        prompts.message = prompt();
+        prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
+        prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
+        prompts.trackName = [this](const QString&) { return newName; };
+        prompts.preferences = [this](const PreferencesInput& input) -> std::optional<PreferencesValues> {
+            preferencePages.push_back(input.page);
+            return editPreferences ? editPreferences(input.values) : std::nullopt;
+        };
+        prompts.clipboardExport = [this](CMMLClipExportDlg& dialog) {
+            if (onExport) onExport(dialog);
+        };
+        prompts.clipboardImport = [this](CMMLClipImportDlg& dialog) -> std::optional<ClipImportChoice> {
+            return onImport ? onImport(dialog) : std::nullopt;
+        };
+        window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
+        return *window;
+    }
+
+    CMMLEditor& editor(int slot) { return *window->editorFrame().editor(slot); }
+
+    void type(int slot, const char* text)
+    {
+        window->tabBar().setCurrentIndex(tabOf(slot));
+        QTest::keyClicks(&editor(slot), QString::fromUtf8(text));
+        window->recompilePending();
+    }
+
+    int tabOf(int slot) const
+    {
+        const auto& order = window->song().trackOrder;
+        return static_cast<int>(std::find(order.begin(), order.end(), slot) - order.begin());
+    }
+
+    QString writeDocument(const std::string& name, const std::string& bytes)
+    {
+        const auto path = folder.path() / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return QString::fromStdString(path.string());
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<CMainWindow> window;
+    QString savePath;
+    QString openPath;
+    std::optional<QString> newName;
+    // The preferences sheet's answer (nothing: Cancel) and the pages it was opened on.
+    std::function<std::optional<PreferencesValues>(PreferencesValues)> editPreferences;
+    std::vector<PreferencesPage> preferencePages;
+    // What the clipboard dialogs do once built (nothing: closed at once, cancelled).
+    std::function<void(CMMLClipExportDlg&)> onExport;
+    std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg&)> onImport;
+};
+
+}  // namespace zema
