@@ -18,19 +18,25 @@ struct Track {
     TimingContext timing;
 };
 
+// The corpus's .mms and .mml documents, sorted.
+inline std::vector<std::filesystem::path> corpusDocumentFiles()
+{
+    std::vector<std::filesystem::path> files;
+    for (const char* folder : {"mms", "mml"}) {
+        const std::filesystem::path dir = std::filesystem::path(ZEMA_CORPUS_DIR) / folder;
+        if (!std::filesystem::is_directory(dir)) continue;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 // Every used track with characters of the corpus's .mms and .mml documents, in file order.
 inline const std::vector<Track>& corpusTracks()
 {
     static const std::vector<Track> all = [] {
-        std::vector<std::filesystem::path> files;
-        for (const char* folder : {"mms", "mml"}) {
-            const std::filesystem::path dir = std::filesystem::path(ZEMA_CORPUS_DIR) / folder;
-            if (!std::filesystem::is_directory(dir)) continue;
-            for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
         std::vector<Track> tracks;
-        for (const auto& file : files) {
+        for (const auto& file : corpusDocumentFiles()) {
             ReadResult result;
             if (!openDocument(file, {}, result)) continue;
             for (const auto& slot : result.slots) {

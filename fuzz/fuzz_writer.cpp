@@ -1,5 +1,6 @@
-// Any bytes as a track for the writer and the 32-to-96 migration: neither may
-// crash, and in the game's dialect every rewrite must play like its source.
+// Any bytes as a track for the writer, the 32-to-96 migration and the score
+// book: none may crash, and in the game's dialect every rewrite, and a book's
+// pieces played one after another, must play like the source.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,10 +11,12 @@
 #include "core/migration.h"
 #include "core/mml_compiler.h"
 #include "core/mml_writer.h"
+#include "core/score_book.h"
 #include "core/unicode.h"
 #include "core/writer_oracle.h"
 
 using zema::test::soundOf;
+using zema::test::withTempoChangesOnly;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -35,5 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     zema::migrateTrack(text, migrated);
     if (soundOf({96, 4, 4}, migrated).end != soundOf({32, 4, 4}, text).end * 3 && !zema::isExtendedDialect(text))
         __builtin_trap();
+
+    // A book at the practice rank (melody limit 200), its pieces joined again.
+    if (!zema::isExtendedDialect(text)) {
+        const zema::ScoreBook book = zema::splitIntoBook(timing, {text}, 0, false, false);
+        std::vector<std::u16string> pieces;
+        for (const zema::BookScroll& scroll : book.scrolls) {
+            if (scroll.parts[0].size() > 200) __builtin_trap();
+            pieces.push_back(scroll.parts[0]);
+        }
+        const std::u16string joined = zema::joinBookPieces(pieces, u"\n//\n");
+        if (book.problem != zema::BookProblem::CannotCut &&
+            withTempoChangesOnly(soundOf(timing, joined)) != withTempoChangesOnly(soundOf(timing, text)))
+            __builtin_trap();
+    }
     return 0;
 }

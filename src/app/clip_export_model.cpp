@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/mml_compiler.h"
+#include "core/score_book.h"
 #include "core/strings.h"
 #include "core/unicode.h"
 #include "document/mml_file_writer.h"
@@ -251,6 +252,35 @@ ClipCopyInput clipCopyInput(const ClipExportModel& model, const std::function<st
     return input;
 }
 
+ClipBookOutcome clipBookScrolls(const TimingContext& timing, const ClipCopyInput& parts,
+                                const ClipExportModel::Options& options)
+{
+    std::vector<ClipSource> sources = parts.parts;
+    if (options.sortByLength) {
+        std::stable_sort(sources.begin(), sources.end(),
+                         [](const ClipSource& a, const ClipSource& b) { return a.sourceCount > b.sourceCount; });
+    }
+    std::vector<std::u16string> texts;
+    for (const ClipSource& source : sources) texts.push_back(source.text);
+    if (parts.song && !options.excludeSong) {
+        texts.resize(3);
+        texts.push_back(parts.song->text);
+    }
+    const ScoreBook book = splitIntoBook(timing, texts, options.bookRank, options.excludeSong, options.optimize);
+    ClipBookOutcome outcome;
+    if (book.problem == BookProblem::TooManyScrolls) {
+        outcome.message =
+            formatText(loadString("IDS_CB_EX_BOOK_TOO_MANY"), {static_cast<int32_t>(book.scrolls.size())});
+        return outcome;
+    }
+    if (!book.ok()) {
+        outcome.message = loadString("IDS_CB_EX_BOOK_FAILED");
+        return outcome;
+    }
+    for (const BookScroll& scroll : book.scrolls) outcome.scrolls.push_back(scroll.line);
+    return outcome;
+}
+
 std::u16string mabiMmlText(const ReadResult& snapshot, bool compact)
 {
     CMMLFileWriter writer(snapshot, compact);
@@ -261,10 +291,3 @@ std::u16string mabiMmlText(const ReadResult& snapshot, bool compact)
 
 }  // namespace zema
 
-namespace zema {
-// PENDING: replaced by the score book cut.
-ClipBookOutcome clipBookScrolls(const TimingContext&, const ClipCopyInput&, const ClipExportModel::Options&)
-{
-    return {{}, loadString("IDS_CB_EX_BOOK_FAILED")};
-}
-}  // namespace zema

@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -35,6 +37,8 @@ void addConvertCommand(CLI::App& app, int& exitCode);
 void addInstrumentsCommand(CLI::App& app, int& exitCode);
 // import-smf and export-smf.
 void addSmfCommands(CLI::App& app, int& exitCode);
+// split: a song cut into a score book.
+void addBookCommands(CLI::App& app, int& exitCode);
 // ports, play and render.
 void addPlaybackCommands(CLI::App& app, int& exitCode);
 
@@ -48,5 +52,18 @@ void addLanguageCommands(CLI::App& app, int& exitCode);
 // Opens a document (.mml, .mms or pasted MML@ text) into `song` and compiles
 // it; prints the open-failure message and returns false when it cannot.
 [[nodiscard]] bool loadSongDocument(const std::string& path, const TimingContext& defaults, Song& song);
+
+// Tracks of a document chosen by number, from 1 in the document's track
+// order. `timing` gives the defaults and receives the document's timing. On
+// a number the document does not have, prints "zema-cli COMMAND: ..." and
+// returns nothing.
+struct DocumentTrack {
+    int32_t slot = 0;
+    std::u16string name;
+    std::u16string text;
+};
+[[nodiscard]] std::optional<std::vector<DocumentTrack>> documentTracks(const std::string& path,
+                                                                      const std::vector<int>& numbers,
+                                                                      std::string_view command, TimingContext& timing);
 
 }  // namespace zema::cli

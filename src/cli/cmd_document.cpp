@@ -100,6 +100,27 @@ bool loadSongDocument(const std::string& path, const TimingContext& defaults, So
     return true;
 }
 
+std::optional<std::vector<DocumentTrack>> documentTracks(const std::string& path, const std::vector<int>& numbers,
+                                                        std::string_view command, TimingContext& timing)
+{
+    auto song = std::make_unique<Song>();
+    if (!loadSongDocument(path, timing, *song)) return std::nullopt;
+    timing = song->timing;
+    const auto& order = song->trackOrder;
+    std::vector<DocumentTrack> tracks;
+    for (const int number : numbers) {
+        if (number < 1 || static_cast<size_t>(number) > order.size()) {
+            std::cerr << "zema-cli " << command << ": the document has no track " << number << " (it has "
+                      << order.size() << ")\n";
+            return std::nullopt;
+        }
+        const int32_t slot = order[static_cast<size_t>(number - 1)];
+        const Track& track = song->tracks[static_cast<size_t>(slot)];
+        tracks.push_back({slot, track.name, track.text});
+    }
+    return tracks;
+}
+
 void addInfoCommand(CLI::App& app, int& exitCode)
 {
     struct InfoOptions {

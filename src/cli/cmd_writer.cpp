@@ -102,20 +102,11 @@ bool documentParts(const MmlaOptions& options, TimingContext& timing, std::vecto
         std::cerr << "zema-cli mmla: give one to four track numbers (melody, chord 1, chord 2, song) with --tracks\n";
         return false;
     }
-    auto document = std::make_unique<Song>();
-    if (!loadSongDocument(options.files.front(), timing, *document)) return false;
-    timing = document->timing;
-    const auto& order = document->trackOrder;
-    for (size_t k = 0; k < options.tracks.size(); ++k) {
-        const int number = options.tracks[k];
-        if (number < 1 || static_cast<size_t>(number) > order.size()) {
-            std::cerr << "zema-cli mmla: the document has no track " << number << " (it has " << order.size()
-                      << ")\n";
-            return false;
-        }
-        const int32_t slot = order[static_cast<size_t>(number - 1)];
-        const Track& track = document->tracks[static_cast<size_t>(slot)];
-        ClipSource source{slot, track.name, track.text, characterCount(track.text)};
+    const auto tracks = documentTracks(options.files.front(), options.tracks, "mmla", timing);
+    if (!tracks) return false;
+    for (size_t k = 0; k < tracks->size(); ++k) {
+        const DocumentTrack& track = (*tracks)[k];
+        ClipSource source{track.slot, track.name, track.text, characterCount(track.text)};
         if (k == kSongPart) song = std::move(source);
         else sources.push_back(std::move(source));
     }

@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     zema::cli::addConvertCommand(app, exitCode);
     zema::cli::addInstrumentsCommand(app, exitCode);
     zema::cli::addSmfCommands(app, exitCode);
+    zema::cli::addBookCommands(app, exitCode);
     zema::cli::addPlaybackCommands(app, exitCode);
     zema::cli::addAppCommands(app, exitCode);
     zema::cli::addAssociateCommands(app, exitCode);

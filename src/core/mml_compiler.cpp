@@ -50,19 +50,6 @@ constexpr int semitoneOf(char16_t lowerLetter)
     }
 }
 
-constexpr bool isBasicCommand(char16_t c)
-{
-    if (c > 255) return false;
-    switch (toLowerAscii(c)) {
-    case u'&': case u'<': case u'>':
-    case u'a': case u'b': case u'c': case u'd': case u'e': case u'f': case u'g': case u'h':
-    case u'l': case u'n': case u'o': case u'r': case u't': case u'v':
-        return true;
-    default:
-        return false;
-    }
-}
-
 constexpr bool isBasicBlank(char16_t c) { return c == u'\t' || c == u'\r' || c == u' ' || c == u'\u3000'; }
 
 // Character classes of the extended dialect.

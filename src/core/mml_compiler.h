@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/ascii.h"
 #include "core/timing.h"
 #include "core/track_event.h"
 
@@ -22,6 +23,20 @@ namespace zema {
 // event list instead of the state list.
 void compileTrack(const TimingContext& context, std::u16string_view text, EventList& eventList,
                   StateList& stateList, int32_t startTick, bool keepTies, bool stateToEvents);
+
+// True for the characters that start a command of the game's dialect (either case).
+[[nodiscard]] constexpr bool isBasicCommand(char16_t c)
+{
+    if (c > 255) return false;
+    switch (asciiLower(c)) {
+    case u'&': case u'<': case u'>':
+    case u'a': case u'b': case u'c': case u'd': case u'e': case u'f': case u'g': case u'h':
+    case u'l': case u'n': case u'o': case u'r': case u't': case u'v':
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The number of characters the game counts for this text (TrackEnd's value).
 [[nodiscard]] int32_t characterCount(std::u16string_view text);

@@ -1,7 +1,10 @@
 #include "document/mml_atmark_reader.h"
 
+#include <array>
 #include <string>
+#include <vector>
 
+#include "core/score_book.h"
 #include "document/text_util.h"
 
 namespace zema {
@@ -9,8 +12,13 @@ namespace zema {
 namespace {
 constexpr std::u16string_view kAtmark = u"MML@";
 
-void readGroup(std::u16string_view group, ReadResult& result)
+using GroupFields = std::array<std::vector<std::u16string>, kTrackCount>;
+
+// Field k of the group becomes the next piece of slot k; every slot gets a
+// piece per group, empty when the group has no field for it.
+void readGroup(std::u16string_view group, ReadResult& result, GroupFields& pieces)
 {
+    for (auto& slotPieces : pieces) slotPieces.emplace_back();
     int slot = 0;
     size_t start = 0;
     while (slot < kTrackCount && start < group.size()) {
@@ -22,7 +30,7 @@ void readGroup(std::u16string_view group, ReadResult& result)
         start = end;
         while (!field.empty() && (field.front() == u'\r' || field.front() == u'\n')) field.remove_prefix(1);
         if (field.empty()) break;
-        result.slots[slot].text += field;
+        pieces[static_cast<size_t>(slot)].back() = field;
         result.slots[slot].used = true;
         ++slot;
     }
@@ -37,7 +45,7 @@ bool CMMLAtmarkReader::Read()
 
     const std::u16string_view source = text();
     bool found = false;
-    bool readAnyGroup = false;
+    GroupFields pieces;
     size_t position = source.find(kAtmark);
     while (position != std::u16string_view::npos) {
         found = true;
@@ -45,16 +53,13 @@ bool CMMLAtmarkReader::Read()
         size_t end = source.find(u';', start);
         if (end == std::u16string_view::npos) end = source.size();
         const std::u16string_view group = source.substr(start, end - start);
-        if (!group.empty()) {
-            if (readAnyGroup) {
-                for (TrackSlot& slot : out.slots) {
-                    if (!slot.text.empty()) slot.text += kNextGroupSeparator;
-                }
-            }
-            readGroup(group, out);
-            readAnyGroup = true;
-        }
+        if (!group.empty()) readGroup(group, out, pieces);
         position = end < source.size() ? source.find(kAtmark, end) : std::u16string_view::npos;
+    }
+    // Several groups are the scrolls of a book: each slot plays its pieces one
+    // after another, each from a fresh scroll's state.
+    for (size_t slot = 0; slot < pieces.size(); ++slot) {
+        out.slots[slot].text = joinBookPieces(pieces[slot], kNextGroupSeparator);
     }
     return found;
 }

@@ -4,8 +4,11 @@
 
 namespace zema {
 
-// Reads the game's pasted form "MML@melody,chord1,chord2;": field k of every
-// group goes to slot k; groups after the first are joined with a comment line.
+// Reads the game's pasted form "MML@melody,chord1,chord2;" (and any further
+// fields, such as the song part): field k of every group goes to slot k.
+// Several groups are read as the scrolls of a score book: a slot's pieces are
+// joined by joinBookPieces with the separator below, so the track plays as
+// the book does.
 class CMMLAtmarkReader : public CMMLReader {
 public:
     using CMMLReader::CMMLReader;

@@ -206,6 +206,8 @@ private:
 
     // Documents.
     void rebuildRecentMenu();
+    // Makes `document` the window's song with fresh editors and an empty history.
+    void loadSongFrom(const ReadResult& document);
     void openWithDialog();
     void openRecent(int index);
     void openDropped(const QString& path);

@@ -105,15 +105,8 @@ void CMainWindow::importFromClipboard()
 
 void CMainWindow::takeImportedDocument(const ReadResult& document)
 {
-    recompileTimer_.stop();
-    pendingTracks_.reset();
-    copyToSong(document, song_);
-    if (!song_.trackOrder.empty()) song_.currentTrack = song_.trackOrder.front();
-    recompileAll(song_);
-    loadEditorsFromSong();
+    loadSongFrom(document);
     documentPath_.clear();
-    loadStamp_ = std::time(nullptr);
-    history_.clear();
     history_.setDirty();
     rebuildTabs();
     sendMuteStates();

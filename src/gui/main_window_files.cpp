@@ -68,21 +68,26 @@ bool CMainWindow::openDocumentPath(const QString& path)
         (void)ask(QMessageBox::Critical, stringQ("IDS_ERR_FILEOPEN"), QMessageBox::Ok);
         return false;
     }
-    recompileTimer_.stop();
-    pendingTracks_.reset();
-    copyToSong(document, song_);
-    if (!song_.trackOrder.empty()) song_.currentTrack = song_.trackOrder.front();
-    recompileAll(song_);
-    loadEditorsFromSong();
+    loadSongFrom(document);
     documentPath_ = fullPath;
-    loadStamp_ = std::time(nullptr);
-    history_.clear();
     addRecentFile(settings_, fullPath.toStdU16String());
     rebuildRecentMenu();
     rebuildTabs();
     sendMuteStates();
     refreshTitle();
     return true;
+}
+
+void CMainWindow::loadSongFrom(const ReadResult& document)
+{
+    recompileTimer_.stop();
+    pendingTracks_.reset();
+    copyToSong(document, song_);
+    if (!song_.trackOrder.empty()) song_.currentTrack = song_.trackOrder.front();
+    recompileAll(song_);
+    loadEditorsFromSong();
+    loadStamp_ = std::time(nullptr);
+    history_.clear();
 }
 
 void CMainWindow::openWithDialog()

@@ -153,6 +153,23 @@ TEST(ClipExportModel, ACopyTakesAtMostThreePartsAndTheSongPart)
     EXPECT_EQ(input.song->text, u"d");
 }
 
+TEST(ClipExportModel, ScoreBookScrollsOrWhyThereAreNone)
+{
+    ClipCopyInput input;
+    input.parts.push_back({0, u"long", std::u16string(700, u'c'), 700});
+    ClipExportModel::Options options;
+    options.bookRank = 1;  // F: 400 melody characters a scroll
+    const ClipBookOutcome book = clipBookScrolls({}, input, options);
+    ASSERT_EQ(book.scrolls.size(), 2u);
+    EXPECT_TRUE(book.message.empty());
+    EXPECT_EQ(book.scrolls[0].substr(0, 4), u"MML@");
+
+    input.parts[0].text = std::u16string(3000, u'c');
+    const ClipBookOutcome tooMany = clipBookScrolls({}, input, options);
+    EXPECT_TRUE(tooMany.scrolls.empty());
+    EXPECT_EQ(tooMany.message, u"楽譜集に収まりません。スクロールが 8 枚必要です(最大 5 枚)。");
+}
+
 TEST(ClipImport, NamesReadingAndAddingUntilTheSlotsRunOut)
 {
     EXPECT_EQ(importedTrackName(u"Part", 2), u"Part2");

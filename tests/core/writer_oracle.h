@@ -35,6 +35,23 @@ inline Sound soundOf(const TimingContext& timing, std::u16string_view text)
     return sound;
 }
 
+// The same sound with only the tempo events that change the tempo: one that
+// restates the tempo in force (from 120 at the start), or that a later one at
+// the same tick overrides, plays no differently.
+inline Sound withTempoChangesOnly(Sound sound)
+{
+    std::vector<std::pair<int32_t, int32_t>> changes;
+    int32_t current = 120;
+    for (size_t i = 0; i < sound.tempos.size(); ++i) {
+        const auto [tick, tempo] = sound.tempos[i];
+        if (i + 1 < sound.tempos.size() && sound.tempos[i + 1].first == tick) continue;
+        if (tempo != current) changes.emplace_back(tick, tempo);
+        current = tempo;
+    }
+    sound.tempos = std::move(changes);
+    return sound;
+}
+
 // A random track in the game's dialect: every octave, `n` 0..96, accidentals,
 // dotted lengths, ties (also ties cancelled by a command), rests, `l`, `v`,
 // `t`, blanks and the odd comment or out-of-range command.

@@ -105,7 +105,9 @@ TEST(Cli, MmlaTakesTheTracksOfADocument)
     for (const Case& c : cases) {
         const CliRun result = test::runCli("mmla " + quoted(song) + " " + c.arguments);
         EXPECT_EQ(result.status, c.status) << c.arguments;
-        if (c.status == 0) EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.arguments;
+        if (c.status == 0) {
+            EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.arguments;
+        }
     }
 }
 

@@ -1,6 +1,9 @@
 // Reading `.mml` documents and pasted MML@ text.
 #include <gtest/gtest.h>
 
+#include "core/score_book.h"
+#include "core/writer_oracle.h"
+#include "document/document_open.h"
 #include "document/mml_atmark_reader.h"
 #include "document/mml_file_reader.h"
 #include "document/text_encoding.h"
@@ -181,6 +184,51 @@ TEST(AtmarkReader, EmptyFieldsTakeNoSlot)
     EXPECT_FALSE(reader.result().slots[1].used);
 
     EXPECT_FALSE(reader.LoadText(u"no game text here"));
+}
+
+TEST(AtmarkReader, FourthFieldIsTheSongPart)
+{
+    CMMLAtmarkReader reader;
+    ASSERT_TRUE(reader.LoadText(u"MML@a,b,c,d;"));
+    for (int slot = 0; slot < 4; ++slot) {
+        EXPECT_TRUE(reader.result().slots[slot].used);
+        EXPECT_EQ(reader.result().slots[slot].text, std::u16string(1, static_cast<char16_t>(u'a' + slot)));
+    }
+    EXPECT_FALSE(reader.result().slots[4].used);
+}
+
+// The groups are the scrolls of a book: each starts from the fresh state.
+TEST(AtmarkReader, LaterGroupsStartFromAFreshScroll)
+{
+    CMMLAtmarkReader reader;
+    ASSERT_TRUE(reader.LoadText(u"MML@o5l8c,v3d&;\r\nMML@c,d,e;MML@t150c,4e;"));
+    const std::u16string separator(kNextGroupSeparator);
+    EXPECT_EQ(reader.result().slots[0].text, u"o5l8c" + separator + u"o4l4c" + separator + u"t150c");
+    EXPECT_EQ(reader.result().slots[1].text, u"v3d&" + separator + u"v8d" + separator + u"e");
+    EXPECT_EQ(reader.result().slots[2].text, u"e" + separator);
+}
+
+// A song split into a book and pasted back plays as it did.
+TEST(AtmarkReader, PastedBookPlaysLikeTheSong)
+{
+    ReadResult song;
+    ASSERT_TRUE(openDocument(std::filesystem::path(ZEMA_CORPUS_DIR) / "mml" / "FF10 - besaid.mml", {}, song));
+    std::vector<std::u16string> parts;
+    for (const int32_t slot : effectiveTrackOrder(song)) {
+        if (parts.size() < 3) parts.push_back(song.slots[static_cast<size_t>(slot)].text);
+    }
+    const ScoreBook book = splitIntoBook(song.timing, parts, 1, false, false);
+    ASSERT_GT(book.scrolls.size(), 2U);
+    std::u16string pasted;
+    for (const BookScroll& scroll : book.scrolls) pasted += scroll.line + u"\r\n";
+    CMMLAtmarkReader reader(song.timing);
+    ASSERT_TRUE(reader.LoadText(pasted));
+    for (size_t part = 0; part < parts.size(); ++part) {
+        const test::Sound source = test::soundOf(song.timing, parts[part]);
+        const test::Sound read = test::soundOf(song.timing, reader.result().slots[part].text);
+        EXPECT_EQ(read.notes, source.notes) << part;
+        EXPECT_EQ(read.end, source.end) << part;
+    }
 }
 
 TEST(AtmarkReader, AtMostSixteenFields)

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
@@ -66,6 +67,30 @@ TEST_F(MainWindowTest, ExportInMabiMmlFormCopiesTheWholeDocument)
     EXPECT_EQ(messages[0].text, QStringLiteral("MabiMML形式で出力しました。"));
 }
 
+TEST_F(MainWindowTest, AScoreBookIsCopiedOneScrollAtATime)
+{
+    auto& w = makeWindow();
+    type(0, std::string(450, 'c').c_str());
+    std::vector<QString> copied;
+    onExport = [&](CMMLClipExportDlg& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("IDC_RDO_FORMAT_BOOK"))->click();
+        dialog.findChild<QComboBox*>(QStringLiteral("IDC_CMB_BOOK_RANK"))->setCurrentIndex(1);
+        Q_EMIT dialog.findChild<QComboBox*>(QStringLiteral("IDC_CMB_BOOK_RANK"))->activated(1);
+        for (int i = 0; i < 3; ++i) {
+            dialog.copyMml();
+            copied.push_back(clipboardText());
+        }
+    };
+    w.runCommand(command::kExportMmla);
+    ASSERT_EQ(copied.size(), 3u);
+    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("MML@")));
+    EXPECT_NE(copied[0], copied[1]);
+    EXPECT_EQ(copied[2], copied[0]) << "after the last scroll the book starts again";
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1].text, QStringLiteral("楽譜集のスクロール 2 / 2 をコピーしました。"));
+    EXPECT_EQ(w.settings().clipExportBookRank, 1);
+}
+
 struct ImportCase {
     const char* name;
     bool add;
@@ -74,6 +99,8 @@ struct ImportCase {
     std::vector<std::u16string> names;  // of the imported tracks, in tab order after the existing ones
     int noMoreMessages;
 };
+
+void PrintTo(const ImportCase& c, std::ostream* os) { *os << c.name; }
 
 class ClipboardImport : public MainWindowTest, public ::testing::WithParamInterface<ImportCase> {};
 
