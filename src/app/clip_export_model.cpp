@@ -167,6 +167,34 @@ std::optional<ClipListItem> ClipExportModel::songEntry() const
     return song_.tracks[static_cast<size_t>(*songTrack_)];
 }
 
+ClipInformation rankInformation(std::vector<ClipListItem> entries, const ClipExportModel::Options& options,
+                                const std::optional<ClipListItem>& song)
+{
+    ClipInformation info;
+    if (entries.empty()) {
+        info.line = loadString("IDS_CB_EX_3TRACKS");
+        return info;
+    }
+    if (entries.size() > kMaxParts) {
+        info.line = loadString("IDS_CB_EX_4TRACKS");
+        return info;
+    }
+    if (options.sortByLength) {
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const ClipListItem& a, const ClipListItem& b) { return a.count > b.count; });
+    }
+    std::array<int32_t, kPartCount> counts{};
+    for (size_t k = 0; k < entries.size(); ++k) counts[k] = entries[k].count;
+    if (song && !options.excludeSong) counts[kSongPart] = song->count;
+    info.line = requiredRankLine(rankOf(counts, options.excludeSong), options.excludeSong);
+    const bool othersWritten = std::any_of(counts.begin() + 1, counts.end(), [](int32_t c) { return c > 0; });
+    if (counts[0] == 0 && othersWritten) {
+        info.line += u"\n" + loadString(options.melodyFiller ? "IDS_CB_EX_EMPTY_MELODY" : "IDS_CB_EX_EMPTY_MELODY_REFUSED");
+    }
+    info.copyEnabled = true;
+    return info;
+}
+
 ClipInformation ClipExportModel::information() const
 {
     ClipInformation info;
@@ -176,30 +204,7 @@ ClipInformation ClipExportModel::information() const
         info.listsEnabled = false;
         return info;
     }
-    std::vector<ClipListItem> entries = selectedEntries();
-    if (entries.empty()) {
-        info.line = loadString("IDS_CB_EX_3TRACKS");
-        return info;
-    }
-    if (entries.size() > kMaxParts) {
-        info.line = loadString("IDS_CB_EX_4TRACKS");
-        return info;
-    }
-    if (options_.sortByLength) {
-        std::stable_sort(entries.begin(), entries.end(),
-                         [](const ClipListItem& a, const ClipListItem& b) { return a.count > b.count; });
-    }
-    std::array<int32_t, kPartCount> counts{};
-    for (size_t k = 0; k < entries.size(); ++k) counts[k] = entries[k].count;
-    if (const auto song = songEntry()) counts[kSongPart] = song->count;
-    info.line = requiredRankLine(rankOf(counts, options_.excludeSong), options_.excludeSong);
-    const bool othersWritten = std::any_of(counts.begin() + 1, counts.end(), [](int32_t c) { return c > 0; });
-    if (counts[0] == 0 && othersWritten) {
-        info.line += u"\n" + loadString(options_.melodyFiller ? "IDS_CB_EX_EMPTY_MELODY"
-                                                               : "IDS_CB_EX_EMPTY_MELODY_REFUSED");
-    }
-    info.copyEnabled = true;
-    return info;
+    return rankInformation(selectedEntries(), options_, songEntry());
 }
 
 void ClipExportModel::walkOn()

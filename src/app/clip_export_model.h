@@ -124,6 +124,12 @@ private:
     std::optional<int> songTrack_;
 };
 
+// The information line over chosen entries (in list order) and a song part:
+// the selection messages, or the required rank and the empty-melody note.
+[[nodiscard]] ClipInformation rankInformation(std::vector<ClipListItem> entries,
+                                              const ClipExportModel::Options& options,
+                                              const std::optional<ClipListItem>& song);
+
 // The parts a copy writes: the selected entries (at most three) with their
 // current editor texts, and the song part.
 struct ClipCopyInput {

@@ -27,13 +27,30 @@ void swapTrackProperties(Track& a, Track& b)
     std::swap(a.groupLink, b.groupLink);
 }
 
+void copyTrackProperties(const Track& from, Track& to)
+{
+    Track source = from;  // the fields swapTrackProperties knows, without the text and events
+    source.text.clear();
+    source.events.clear();
+    source.states.clear();
+    swapTrackProperties(to, source);
+}
+
 }  // namespace
 
-GroupConfiguration groupConfigurationOf(const Song& song)
+GroupConfiguration groupConfigurationOf(const Song& song, bool withProperties)
 {
     GroupConfiguration configuration;
     configuration.groups = song.groups;
     for (int i = 0; i < kTrackCount; ++i) configuration.trackGroups[static_cast<size_t>(i)] = song.tracks[static_cast<size_t>(i)].group;
+    if (withProperties) {
+        for (const Track& track : song.tracks) {
+            Track properties;
+            copyTrackProperties(track, properties);
+            configuration.properties.push_back(std::move(properties));
+        }
+        configuration.trackOrder = song.trackOrder;
+    }
     return configuration;
 }
 
@@ -121,9 +138,16 @@ void CMMLHistory::apply(HistoryStep& step, bool undoing)
     case HistoryKind::TrackProperties: swapProperties(step); break;
     case HistoryKind::TrackGroups:
         if (auto* configuration = std::get_if<GroupConfiguration>(&step.snapshot)) {
-            GroupConfiguration current = groupConfigurationOf(song_);
+            const bool full = configuration->properties.size() == song_.tracks.size();
+            GroupConfiguration current = groupConfigurationOf(song_, full);
             song_.groups = std::move(configuration->groups);
             for (size_t i = 0; i < song_.tracks.size(); ++i) song_.tracks[i].group = configuration->trackGroups[i];
+            if (full) {
+                for (size_t i = 0; i < song_.tracks.size(); ++i) {
+                    swapTrackProperties(song_.tracks[i], configuration->properties[i]);
+                }
+                if (!configuration->trackOrder.empty()) song_.trackOrder = std::move(configuration->trackOrder);
+            }
             *configuration = std::move(current);
         }
         break;

@@ -23,15 +23,18 @@ enum class HistoryKind : int32_t {
     TrackGroups = 8,
 };
 
-// The groups and every slot's choice of group, as the track group dialog changes them.
+// The groups and every slot's choice of group, as the group choice changes
+// them; the track property dialog also keeps every slot's properties and the
+// tab order, since it changes them in the same step.
 struct GroupConfiguration {
     std::vector<TrackGroup> groups;
     std::array<int32_t, kTrackCount> trackGroups{};
-
-    friend bool operator==(const GroupConfiguration&, const GroupConfiguration&) = default;
+    std::vector<Track> properties;      // per slot, without text or events; empty: not kept
+    std::vector<int32_t> trackOrder;    // empty: not kept
 };
 
-[[nodiscard]] GroupConfiguration groupConfigurationOf(const Song& song);
+// With `withProperties`, the slots' properties and the tab order too.
+[[nodiscard]] GroupConfiguration groupConfigurationOf(const Song& song, bool withProperties = false);
 
 // One recorded change. The snapshot holds the state on the other side of the
 // change: undoing or redoing swaps it with the song's current state.

@@ -146,6 +146,7 @@ constexpr T kDocumentProperty[] = {
     {"IDC_STATIC_DP_SLASH", u"/"},
     {"IDC_STATIC_DP_TPQN", u"分解能(&R)"},
     {"IDC_GRP_CHARACTER_COUNT", u"文字数(&C)"},
+    {"IDC_CHK_EXCLUDE_SONG", u"歌パートを除外する(&X)"},
     {"IDC_BTN_CLEAR", u"クリア"},
     {"IDOK", u"OK"},
     {"IDCANCEL", u"キャンセル"},

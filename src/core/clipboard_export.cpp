@@ -174,6 +174,7 @@ std::u16string formatText(std::u16string_view format, std::initializer_list<Form
         }
         size_t j = i + 1;
         size_t width = 0;
+        const bool zeros = j < format.size() && format[j] == u'0';
         while (j < format.size() && format[j] >= u'0' && format[j] <= u'9' && width < 1000) {
             width = width * 10 + (format[j++] - u'0');
         }
@@ -194,6 +195,11 @@ std::u16string formatText(std::u16string_view format, std::initializer_list<Form
             ++next;
         } else {
             piece = std::u16string(format.substr(i, j - i + 1));
+        }
+        if (piece.size() < width && zeros && format[j] == u'd') {
+            // Zeros go between the sign and the digits.
+            const size_t sign = !piece.empty() && piece[0] == u'-' ? 1 : 0;
+            piece.insert(sign, width - piece.size(), u'0');
         }
         if (piece.size() < width) out.append(width - piece.size(), u' ');
         out.append(piece);

@@ -132,7 +132,7 @@ struct ClipOptions {
 [[nodiscard]] std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize);
 
 // printf-style formatting of a translated text: %d, %Nd (right-aligned in N
-// columns), %s and %%. Arguments beyond the format are ignored, missing ones
+// columns), %0Nd (zero-padded), %s and %%. Arguments beyond the format are ignored, missing ones
 // leave their conversion as written.
 using FormatArgument = std::variant<int32_t, std::u16string_view>;
 [[nodiscard]] std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments);

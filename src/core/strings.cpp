@@ -215,6 +215,7 @@ constexpr StringEntry kStrings[] = {
     {"IDS_CB_EX_BOOK_RESULT", 11007, u"楽譜集のスクロール %d / %d をコピーしました。"},
     {"IDS_CB_EX_BOOK_TOO_MANY", 11008, u"楽譜集に収まりません。スクロールが %d 枚必要です(最大 5 枚)。"},
     {"IDS_CB_EX_BOOK_FAILED", 11009, u"このランクでは楽譜集に分けられません。"},
+    {"IDS_TP_GROUP_MENU", 11010, u"グループ(&G)"},
 };
 
 constexpr int32_t kFirstId = 10000;

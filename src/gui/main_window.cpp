@@ -136,6 +136,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     registerViewCommands();
     registerSettingsCommands();
     registerClipboardCommands();
+    registerDocumentCommands();
     buildMenus();
     applyShortcuts();
     translateWindow(this, kMainWindow);

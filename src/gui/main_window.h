@@ -37,6 +37,10 @@ namespace zema {
 class CEditorFrame;
 class CMMLClipExportDlg;
 class CMMLClipImportDlg;
+class CMMLMarkerDlg;
+class CMMLPropatyDlg;
+class CMMLTrackGroupDlg;
+class TrackGroupEditor;
 struct ClipImportChoice;
 struct ReadResult;
 class CAutosaver;
@@ -69,6 +73,10 @@ struct WindowPrompts {
     std::function<void(CMMLClipExportDlg& dialog)> clipboardExport;
     // The clipboard import dialog: the choice, or nothing when cancelled; empty: shown modally.
     std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg& dialog)> clipboardImport;
+    // The track property, document property and marker dialogs, built and ready; empty: shown modally.
+    std::function<void(CMMLTrackGroupDlg& dialog)> trackProperties;
+    std::function<int(CMMLPropatyDlg& dialog)> documentProperties;
+    std::function<int(CMMLMarkerDlg& dialog)> markerEdit;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -197,6 +205,13 @@ private:
     void registerViewCommands();      // main_window_view.cpp: layouts, tool windows, piano roll targets
     void registerSettingsCommands();  // main_window_settings.cpp: language, preferences, about
     void registerClipboardCommands(); // main_window_clipboard.cpp: to and from the game's MML@ text
+    void registerDocumentCommands();  // main_window_document.cpp: properties, markers, migration
+
+    // Document operations (main_window_document.cpp).
+    void showDocumentProperties();
+    // A marker command of the piano roll at `tick` on marker `markerIndex` (0: the song start).
+    void markerCommand(int command, int tick, int markerIndex);
+    void migrateDocument();
 
     // To and from the game (main_window_clipboard.cpp).
     void exportToClipboard();
@@ -227,6 +242,11 @@ private:
     void renameTrackCommand();
     void selectNeighbourTab(int direction);
     void optimizeTracks(bool all);
+    void showTrackProperties();
+    // The group choice of the tab menu: one undo step of the track's properties.
+    void chooseTrackGroup(int32_t slot, int group);
+    // "適用"/"OK" of the track property dialog: one undo step for groups and properties.
+    void applyTrackGroups(const TrackGroupEditor& editor, bool saveOrder);
     void sendMuteStates();
 
     // Playback.

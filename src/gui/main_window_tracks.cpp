@@ -3,9 +3,12 @@
 #include <QMenu>
 #include <QTabBar>
 
+#include "app/mml_history.h"
 #include "app/track_commands.h"
+#include "app/track_group_model.h"
 #include "core/clipboard_export.h"
 #include "editor/editor_frame.h"
+#include "gui/dialogs/track_group_dialog.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
 #include "gui/translate.h"
@@ -21,6 +24,7 @@ void CMainWindow::registerTrackCommands()
     commands_.add(command::kTrackSelectRight, [this] { selectNeighbourTab(1); });
     commands_.add(command::kOptimize, [this] { optimizeTracks(false); });
     commands_.add(command::kOptimizeAll, [this] { optimizeTracks(true); });
+    commands_.add(command::kTrackProperty, [this] { showTrackProperties(); });
     // The syntax check has never done anything; its entry stays, disabled, for the key table.
     commands_.add(command::kMmlCheck, [] {}, [] { return false; });
 }
@@ -34,6 +38,19 @@ void CMainWindow::showTrackTabMenu(const QPoint& at)
     QMenu menu(this);
     for (int32_t id : {command::kTrackProperty, command::kTrackRename, command::kTrackDelete, command::kOptimize}) {
         menu.addAction(action(id));
+    }
+    // The group choice: the current track moves to the chosen group.
+    QMenu* groups = menu.addMenu(stringQ("IDS_TP_GROUP_MENU"));
+    groups->setObjectName(QStringLiteral("TrackGroupMenu"));
+    const int32_t slot = song_.currentTrack;
+    const int groupCount = std::max<int>(1, static_cast<int>(song_.groups.size()));
+    for (int group = 0; group < groupCount; ++group) {
+        const QString name = group == 0 ? stringQ("IDS_TP_DEFAULT_GROUP") : qt(song_.groups[static_cast<size_t>(group)].name);
+        QAction* entry = groups->addAction(name);
+        entry->setCheckable(true);
+        entry->setChecked(song_.tracks[static_cast<size_t>(slot)].group == group);
+        entry->setEnabled(!isBusy());
+        connect(entry, &QAction::triggered, this, [this, slot, group] { chooseTrackGroup(slot, group); });
     }
     menu.addSeparator();
     // Closes the menu, nothing else.
@@ -79,6 +96,62 @@ void CMainWindow::renameTrackCommand()
     if (!previous) return;
     history_.record(HistoryKind::TrackProperties, slot, 0, std::move(*previous));
     closeTypingRuns();
+    rebuildTabs();
+}
+
+void CMainWindow::showTrackProperties()
+{
+    recompilePending();
+    TrackGroupInput input;
+    input.song = &song_;
+    input.presets = presets_;
+    input.withGeneralMidi = !settings_.disableGmPresets;
+    input.saveOrder = settings_.saveOrder;
+    input.currentSlot = song_.currentTrack;
+    input.apply = [this](const TrackGroupEditor& editor, bool saveOrder) { applyTrackGroups(editor, saveOrder); };
+    CMMLTrackGroupDlg dialog(std::move(input), this);
+    if (prompts_.trackProperties) prompts_.trackProperties(dialog);
+    else dialog.exec();
+    settings_.saveOrder = dialog.saveOrder();
+}
+
+void CMainWindow::applyTrackGroups(const TrackGroupEditor& editor, bool saveOrder)
+{
+    recompilePending();
+    GroupConfiguration before = groupConfigurationOf(song_, true);
+    const std::vector<int32_t> changed = editor.apply(song_, saveOrder);
+    if (changed.empty() && before.groups == song_.groups && before.trackOrder == song_.trackOrder) return;
+    history_.record(HistoryKind::TrackGroups, song_.currentTrack, 0, std::move(before));
+    closeTypingRuns();
+    // Group membership changes what the merged list marks, so every track is merged again.
+    recompileAll(song_);
+    for (int32_t slot : changed) player_->SendTrackSetup(slot);
+    sendMuteStates();
+    rebuildTabs();
+}
+
+void CMainWindow::chooseTrackGroup(int32_t slot, int group)
+{
+    Track& track = song_.tracks[static_cast<size_t>(slot)];
+    if (!track.used || track.group == group) return;
+    recompilePending();
+    Track previous;
+    previous.name = track.name;
+    previous.instrument = track.instrument;
+    previous.volume = track.volume;
+    previous.panpot = track.panpot;
+    previous.channel = track.channel;
+    previous.startMarker = track.startMarker;
+    previous.group = track.group;
+    previous.trackType = track.trackType;
+    previous.option2 = track.option2;
+    previous.reserved = track.reserved;
+    previous.mute = track.mute;
+    previous.groupLink = track.groupLink;
+    track.group = group;
+    history_.record(HistoryKind::TrackProperties, slot, 0, std::move(previous));
+    closeTypingRuns();
+    recompileAll(song_);
     rebuildTabs();
 }
 

@@ -341,7 +341,7 @@ std::unique_ptr<QMenu> CPianoRollCtrl::createMarkerMenu(int markerIndex) const
 {
     auto menu = std::make_unique<QMenu>();
     // Without a handler (no marker editing in this window) the entries show but cannot be chosen.
-    const bool handled = static_cast<bool>(onMarkerCommand);
+    const bool handled = static_cast<bool>(onMarkerCommand) && (!canEditMarkers || canEditMarkers());
     const bool onMarker = handled && markerIndex >= 1;  // the song start can be neither edited nor deleted
     auto add = [&](const char* name, int command, bool enabled) {
         QAction* action =

@@ -101,6 +101,8 @@ public:
 
     // command (kMarker*Command), tick of the click, marker index (-1: none).
     std::function<void(int command, int tick, int markerIndex)> onMarkerCommand;
+    // Whether the create, edit and delete entries can be chosen now (idle only); unset: always.
+    std::function<bool()> canEditMarkers;
     // A left click on a note: its track and its index in the track's events.
     std::function<void(int track, int eventIndexInTrack)> onNoteClicked;
     // The user zoomed (ticks per column, row height), for the settings.

@@ -19,6 +19,9 @@
 #include "editor/qt_test_support.h"
 #include "gui/dialogs/clip_export_dialog.h"
 #include "gui/dialogs/clip_import_dialog.h"
+#include "gui/dialogs/document_property_dialog.h"
+#include "gui/dialogs/marker_dialog.h"
+#include "gui/dialogs/track_group_dialog.h"
 #include "gui/main_window.h"
 #include "gui/scripted_messages.h"
 
@@ -47,6 +50,15 @@ protected:
         };
         prompts.clipboardImport = [this](CMMLClipImportDlg& dialog) -> std::optional<ClipImportChoice> {
             return onImport ? onImport(dialog) : std::nullopt;
+        };
+        prompts.trackProperties = [this](CMMLTrackGroupDlg& dialog) {
+            if (onTrackProperties) onTrackProperties(dialog);
+        };
+        prompts.documentProperties = [this](CMMLPropatyDlg& dialog) {
+            return onDocumentProperties ? onDocumentProperties(dialog) : int(QDialog::Rejected);
+        };
+        prompts.markerEdit = [this](CMMLMarkerDlg& dialog) {
+            return onMarker ? onMarker(dialog) : int(QDialog::Rejected);
         };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
@@ -85,6 +97,10 @@ protected:
     // What the clipboard dialogs do once built (nothing: closed at once, cancelled).
     std::function<void(CMMLClipExportDlg&)> onExport;
     std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg&)> onImport;
+    // The property and marker dialogs (nothing: cancelled); the int ones return the dialog's result.
+    std::function<void(CMMLTrackGroupDlg&)> onTrackProperties;
+    std::function<int(CMMLPropatyDlg&)> onDocumentProperties;
+    std::function<int(CMMLMarkerDlg&)> onMarker;
 };
 
 }  // namespace zema
