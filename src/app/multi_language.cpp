@@ -174,9 +174,7 @@ std::vector<std::filesystem::path> languageFolders(const std::optional<std::file
                                                    const SettingsLocation& location)
 {
     std::vector<std::filesystem::path> folders;
-    if (programDir && !programDir->empty()) {
-        folders.push_back((*programDir / ".." / "share" / "zema" / "Languages").lexically_normal());
-    }
+    if (const auto data = dataFolder(programDir)) folders.push_back(*data / "Languages");
     const std::filesystem::path user = location.languageFolder().lexically_normal();
     if (folders.empty() || folders.front() != user) folders.push_back(user);
     return folders;

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/settings_location.h"
 #include "core/ascii.h"
 #include "core/strings.h"
 #include "core/unicode.h"
@@ -157,6 +158,18 @@ std::filesystem::path instrumentsFilePath(std::u16string_view stored, const std:
     std::replace(file.begin(), file.end(), u'\\', u'/');
     const std::filesystem::path path(file);
     return path.is_relative() ? settingsFolder / path : path;
+}
+
+std::filesystem::path defaultInstrumentsFile(const std::optional<std::filesystem::path>& programDir)
+{
+    const auto data = dataFolder(programDir);
+    return data ? *data / "Instruments" / "Mabinogi.def" : std::filesystem::path{};
+}
+
+std::filesystem::path instrumentsFileToLoad(std::u16string_view stored, const std::filesystem::path& settingsFolder,
+                                            const std::optional<std::filesystem::path>& programDir)
+{
+    return stored.empty() ? defaultInstrumentsFile(programDir) : instrumentsFilePath(stored, settingsFolder);
 }
 
 std::u16string absolutePathText(std::u16string_view path)

@@ -97,6 +97,16 @@ void applyOutputEntry(Settings& settings, int entry, size_t portCount, bool synt
 [[nodiscard]] std::filesystem::path instrumentsFilePath(std::u16string_view stored,
                                                         const std::filesystem::path& settingsFolder);
 
+// The instrument file shipped with the program, naming the game's instruments:
+// <data folder>/Instruments/Mabinogi.def. Empty when the program folder is unknown.
+[[nodiscard]] std::filesystem::path defaultInstrumentsFile(const std::optional<std::filesystem::path>& programDir);
+
+// The instrument file to read: the user's "InstrumentsFile" when it is set
+// (instrumentsFilePath), else the shipped one.
+[[nodiscard]] std::filesystem::path instrumentsFileToLoad(std::u16string_view stored,
+                                                          const std::filesystem::path& settingsFolder,
+                                                          const std::optional<std::filesystem::path>& programDir);
+
 // A chosen file as an absolute, normalised path.
 [[nodiscard]] std::u16string absolutePathText(std::u16string_view path);
 

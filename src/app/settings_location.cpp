@@ -22,6 +22,12 @@ std::optional<std::filesystem::path> programFolder()
     return program.parent_path();
 }
 
+std::optional<std::filesystem::path> dataFolder(const std::optional<std::filesystem::path>& programDir)
+{
+    if (!programDir || programDir->empty()) return std::nullopt;
+    return (*programDir / ".." / "share" / "zema").lexically_normal();
+}
+
 std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
                                            const std::optional<std::filesystem::path>& programDir,
                                            const EnvironmentLookup& environment)

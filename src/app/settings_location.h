@@ -15,6 +15,11 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const char* n
 // The folder of the running program file, or nothing when it cannot be found.
 [[nodiscard]] std::optional<std::filesystem::path> programFolder();
 
+// The data shipped with the program (the Languages and Instruments folders):
+// <program folder>/../share/zema, as installed and as built. Nothing when the
+// program folder is unknown; the folder need not exist.
+[[nodiscard]] std::optional<std::filesystem::path> dataFolder(const std::optional<std::filesystem::path>& programDir);
+
 // Where "ZEMA.ini", "ZEMA_ACCEL.ini", "autosave" and "Languages" live: the
 // folder given with --config-dir; else the program folder when a "ZEMA.ini"
 // is already there (a portable copy); else $XDG_CONFIG_HOME/zema, with

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/preferences.h"
+#include "app/settings_location.h"
 #include "cli/cli_common.h"
 #include "core/mml_compiler.h"
 #include "core/strings.h"
@@ -166,12 +168,14 @@ void addInstrumentsCommand(CLI::App& app, int& exitCode)
     };
     auto options = std::make_shared<InstrumentOptions>();
     CLI::App* cmd = app.add_subcommand("instruments", "Print the instrument list of a .def file");
-    cmd->add_option("file", options->file, "instrument definition file")->required();
+    cmd->add_option("file", options->file, "instrument definition file (default: the game's instruments, shipped)");
     cmd->add_option("--lcid", options->languageId, "language identifier of the names (default: the system's)");
     cmd->add_flag("--gm", options->generalMidi, "append the 128 General MIDI programs");
     cmd->callback([options, &exitCode] {
+        const std::filesystem::path file =
+            options->file.empty() ? defaultInstrumentsFile(programFolder()) : std::filesystem::path(options->file);
         std::vector<InstrumentPreset> presets;
-        if (!loadInstrumentPresets(options->file, options->languageId, presets)) {
+        if (file.empty() || !loadInstrumentPresets(file, options->languageId, presets)) {
             reportOpenFailure();
             exitCode = 1;
             return;

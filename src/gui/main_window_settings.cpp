@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/output_choice.h"
+#include "app/preferences.h"
+#include "app/settings_location.h"
 #include "document/instrument_definitions.h"
 #include "document/locale_id.h"
 #include "editor/editor_frame.h"
@@ -166,8 +168,9 @@ void CMainWindow::openPreferences(PreferencesPage page)
 void CMainWindow::reloadPresets()
 {
     presets_.clear();
-    if (settings_.instrumentsFile.empty()) return;
-    const std::filesystem::path path = instrumentsFilePath(settings_.instrumentsFile, location_.folder);
+    // Without a file of the user's own, the shipped one names the game's instruments.
+    const std::filesystem::path path = instrumentsFileToLoad(settings_.instrumentsFile, location_.folder, programFolder());
+    if (path.empty()) return;
     const auto languageId = language_->lcid() != 0 ? static_cast<int32_t>(language_->lcid()) : systemLanguageId();
     (void)loadInstrumentPresets(path, languageId, presets_);
 }

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "app/preferences.h"
+#include "document/instrument_definitions.h"
 #include "core/strings.h"
 #include "core/unicode.h"
 
@@ -179,6 +181,37 @@ TEST(PreferencesText, BankFilterOffersDlsAndSoundFont)
     EXPECT_NE(patterns.find(u"*.dls"), std::u16string::npos) << utf16ToUtf8(filter);
     EXPECT_NE(patterns.find(u"*.sf2"), std::u16string::npos) << utf16ToUtf8(filter);
     EXPECT_EQ(filter.substr(0, nameEnd), loadString("IDS_CFG_DLS_FILEFILTER").substr(0, nameEnd));
+}
+
+TEST(PreferencesInstruments, UsersFileElseTheShippedOne)
+{
+    const std::filesystem::path settings = "/home/u/.config/zema";
+    const std::filesystem::path program = "/opt/zema/bin";
+    struct Case {
+        std::u16string_view stored;
+        std::optional<std::filesystem::path> programDir;
+        std::filesystem::path expected;
+    };
+    const Case cases[] = {
+        {u"", program, "/opt/zema/share/zema/Instruments/Mabinogi.def"},
+        {u"", std::nullopt, ""},
+        {u"Presets\\MSXspirit.def", program, "/home/u/.config/zema/Presets/MSXspirit.def"},
+        {u"/own/bank.def", program, "/own/bank.def"},
+        {u"/own/bank.def", std::nullopt, "/own/bank.def"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(instrumentsFileToLoad(c.stored, settings, c.programDir), c.expected) << utf16ToUtf8(c.stored);
+    }
+}
+
+TEST(PreferencesInstruments, ShippedFileLiesInTheBuiltDataFolder)
+{
+    // zema-cli lies in <build>/bin; the build fills <build>/share/zema beside it.
+    const std::filesystem::path bin = std::filesystem::path(ZEMA_CLI_PATH).parent_path();
+    std::vector<InstrumentPreset> presets;
+    ASSERT_TRUE(loadInstrumentPresets(instrumentsFileToLoad(u"", "/nonexistent", bin), 1033, presets));
+    ASSERT_FALSE(presets.empty());
+    EXPECT_EQ(presets[0].name, u"Lute");
 }
 
 TEST(PreferencesText, ShownValues)

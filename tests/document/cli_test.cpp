@@ -69,6 +69,14 @@ TEST(Cli, InstrumentsAndSongEvents)
     const CliRun list = run("instruments " + quoted(folder / "bank.def") + " --lcid 1033 --gm");
     ASSERT_EQ(list.status, 0);
     EXPECT_EQ(list.out.substr(0, 42), "001: Lute EN\n001: Acoustic Grand Piano   \n");
+    // Without a file: the game's instruments shipped beside the program.
+    for (const auto& [lcid, first] : {std::pair<const char*, std::string>{"1041", "001: リュート\n002: ウクレレ\n"},
+                                      {"1033", "001: Lute\n002: Ukulele\n"},
+                                      {"1042", "001: 류트\n002: 우쿨렐레\n"}}) {
+        const CliRun shipped = run(std::string("instruments --lcid ") + lcid);
+        ASSERT_EQ(shipped.status, 0) << lcid;
+        EXPECT_EQ(shipped.out.substr(0, first.size()), first) << lcid;
+    }
 
     const CliRun events =
         run("events --song " + quoted(std::filesystem::path(ZEMA_SOURCE_DIR) / "resources" / "demo" / "demo.mml"));

@@ -3,6 +3,8 @@
 
 #include "document/ini_reader.h"
 #include "document/instrument_definitions.h"
+#include "document/smf_export.h"
+#include "core/unicode.h"
 #include "document_test_support.h"
 
 namespace zema {
@@ -78,6 +80,60 @@ TEST(InstrumentDefinitions, UnreadableFileGivesEmptyList)
     ASSERT_TRUE(loadInstrumentPresets(folder / "bank.def", 1041, presets));
     ASSERT_EQ(presets.size(), 1u);
     EXPECT_EQ(presets[0].name, u"リ");
+}
+
+// The instrument file shipped with the program: every entry reads back, named
+// in each shipped language, and the game's seven instruments keep the programs
+// the player sends for them.
+TEST(ShippedInstruments, EveryEntryReadsBackInEachLanguage)
+{
+    const std::filesystem::path file = std::filesystem::path(ZEMA_SOURCE_DIR) / "resources/instruments/Mabinogi.def";
+    CIniReader ini;
+    ASSERT_TRUE(ini.loadFile(file));
+    const std::vector<std::u16string> keys = ini.keys(u"Instrument presets");
+    ASSERT_GE(keys.size(), 15u);
+
+    struct Language {
+        int32_t id;
+        std::u16string_view section;
+    };
+    for (const Language language : {Language{1041, u"1041"}, Language{1033, u"1033"}, Language{1042, u"1042"}}) {
+        std::vector<InstrumentPreset> presets;
+        ASSERT_TRUE(loadInstrumentPresets(file, language.id, presets));
+        ASSERT_EQ(presets.size(), keys.size()) << language.id;  // no value dropped
+        for (size_t i = 0; i < presets.size(); ++i) {
+            SCOPED_TRACE(utf16ToUtf8(keys[i]) + " in " + std::to_string(language.id));
+            EXPECT_FALSE(ini.value(language.section, keys[i]).value_or(u"").empty());
+            EXPECT_EQ(presets[i].name.find(u'\uFFFD'), std::u16string::npos);
+            EXPECT_EQ(presets[i].preset, static_cast<int32_t>(i));
+        }
+    }
+
+    struct BuiltIn {
+        std::u16string_view japanese, english, korean;
+    };
+    constexpr BuiltIn kBuiltIns[] = {
+        {u"リュート", u"Lute", u"류트"},         {u"ウクレレ", u"Ukulele", u"우쿨렐레"},
+        {u"マンドリン", u"Mandolin", u"만돌린"}, {u"フルート", u"Flute", u"플루트"},
+        {u"ホイッスル", u"Whistle", u"휘슬"},    {u"シャルーモ", u"Chalumeau", u"샬루모"},
+        {u"ロンカドーラ", u"Roncadora", u"롱카도라"},
+    };
+    std::vector<InstrumentPreset> japanese, english, korean;
+    ASSERT_TRUE(loadInstrumentPresets(file, 1041, japanese));
+    ASSERT_TRUE(loadInstrumentPresets(file, 1033, english));
+    ASSERT_TRUE(loadInstrumentPresets(file, 1042, korean));
+    for (int32_t instrument = 0; instrument < 7; ++instrument) {
+        const auto i = static_cast<size_t>(instrument);
+        EXPECT_EQ(japanese[i].program, programOfInstrument(instrument)) << instrument;
+        EXPECT_EQ(japanese[i].patch, programOfInstrument(instrument)) << instrument;
+        EXPECT_EQ(japanese[i].name, kBuiltIns[i].japanese) << instrument;
+        EXPECT_EQ(english[i].name, kBuiltIns[i].english) << instrument;
+        EXPECT_EQ(korean[i].name, kBuiltIns[i].korean) << instrument;
+        // Another instrument on a built-in's program would turn into that built-in when chosen.
+        for (size_t other = 7; other < japanese.size(); ++other) {
+            EXPECT_NE(japanese[other].program, programOfInstrument(instrument)) << utf16ToUtf8(keys[other]);
+        }
+    }
 }
 
 TEST(IniReader, SectionsKeysAndValues)
