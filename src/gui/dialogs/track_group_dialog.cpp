@@ -123,6 +123,7 @@ void CMMLTrackGroupDlg::buildLayout()
     auto* buttons = new QDialogButtonBox;
     auto* apply = buttons->addButton(QString(), QDialogButtonBox::ApplyRole);
     apply->setObjectName(QStringLiteral("IDC_BTN_APPLY"));
+    apply->setAutoDefault(false);
     auto* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setDefault(true);
