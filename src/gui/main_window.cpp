@@ -136,6 +136,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     registerViewCommands();
     registerSettingsCommands();
     registerClipboardCommands();
+    registerSearchCommands();
     buildMenus();
     applyShortcuts();
     translateWindow(this, kMainWindow);
@@ -356,6 +357,7 @@ void CMainWindow::refreshCommandStates()
         if (entry->isCheckable()) entry->setChecked(commands_.checked(id));
     }
     if (recentMenu_ != nullptr) recentMenu_->setEnabled(!settings_.recentFiles.empty() && !busy);
+    refreshSearchButtons(busy);
 }
 
 void CMainWindow::restorePlacement()
