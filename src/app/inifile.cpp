@@ -233,45 +233,49 @@ bool CInifile::setInt(std::u16string_view key, int32_t value) const
 {
     std::u16string text = decimalText(value);
     if (value >= 0) text.insert(text.begin(), u'+');
-    return write(key, &text);
+    return write(key, std::move(text));
 }
 
-bool CInifile::setUnsigned(std::u16string_view key, uint32_t value) const
-{
-    const std::u16string text = decimalText(value);
-    return write(key, &text);
-}
+bool CInifile::setUnsigned(std::u16string_view key, uint32_t value) const { return write(key, decimalText(value)); }
 
 bool CInifile::setBool(std::u16string_view key, bool value) const
 {
-    const std::u16string text = value ? u"true" : u"false";
-    return write(key, &text);
+    return write(key, std::u16string(value ? u"true" : u"false"));
 }
 
 bool CInifile::setString(std::u16string_view key, std::u16string_view value) const
 {
-    // A line break would end the value early and turn the rest into keys or
-    // sections of their own.
-    if (holdsLineBreak(value)) return false;
-    const std::u16string text(value);
-    return write(key, &text);
+    return write(key, std::u16string(value));
 }
 
-bool CInifile::remove(std::u16string_view key) const { return write(key, nullptr); }
+bool CInifile::remove(std::u16string_view key) const { return write(key, std::nullopt); }
 
-bool CInifile::write(std::u16string_view key, const std::u16string* value) const
+bool CInifile::write(std::u16string_view key, std::optional<std::u16string> value) const
 {
-    if (trimIni(key).empty() || holdsLineBreak(key) || key.find(u'=') != std::u16string_view::npos) return false;
+    const IniChange change{std::u16string(key), std::move(value)};
+    return setMany({&change, 1});
+}
+
+bool CInifile::setMany(std::span<const IniChange> changes) const
+{
+    for (const IniChange& change : changes) {
+        const std::u16string_view key = change.key;
+        if (trimIni(key).empty() || holdsLineBreak(key) || key.find(u'=') != std::u16string_view::npos) return false;
+        // A line break would end the value early and turn the rest into keys
+        // or sections of their own.
+        if (change.value && holdsLineBreak(*change.value)) return false;
+    }
     std::error_code error;
     std::u16string current;
     if (std::filesystem::exists(path_, error)) {
         std::optional<std::u16string> text = readFileText(path_);
         if (!text) return false;  // unreadable: rewriting would lose what is there
         current = std::move(*text);
-    } else if (!value) {
-        return true;
     }
-    const std::u16string updated = rewriteIniText(current, section_, key, value);
+    std::u16string updated = current;
+    for (const IniChange& change : changes) {
+        updated = rewriteIniText(updated, section_, change.key, change.value ? &*change.value : nullptr);
+    }
     if (updated == current) return true;
     return writeFileAtomically(path_, utf16ToUtf8(updated));
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,12 @@ public:
 
 private:
     const CIniReader& reader_;
+};
+
+// One change of a key for CInifile::setMany: its new value, or none to delete it.
+struct IniChange {
+    std::u16string key;
+    std::optional<std::u16string> value;
 };
 
 // Typed access to one section of a settings file. Nothing is cached: every
@@ -52,12 +60,16 @@ public:
     bool setString(std::u16string_view key, std::u16string_view value) const;
     // Deletes the key; true when the key is gone afterwards.
     bool remove(std::u16string_view key) const;
+    // Strings set and keys deleted, in order, with one rewrite of the file
+    // (a long list costs one write, not one per key). Refused as a whole,
+    // nothing written, when any key or value would be refused on its own.
+    bool setMany(std::span<const IniChange> changes) const;
 
     // Longest string value read back, in UTF-16 code units.
     static constexpr size_t kStringCapacity = 4095;
 
 private:
-    bool write(std::u16string_view key, const std::u16string* value) const;
+    bool write(std::u16string_view key, std::optional<std::u16string> value) const;
 
     std::filesystem::path path_;
     std::u16string section_;

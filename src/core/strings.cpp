@@ -216,6 +216,9 @@ constexpr StringEntry kStrings[] = {
     {"IDS_CB_EX_BOOK_TOO_MANY", 11008, u"楽譜集に収まりません。スクロールが %d 枚必要です(最大 5 枚)。"},
     {"IDS_CB_EX_BOOK_FAILED", 11009, u"このランクでは楽譜集に分けられません。"},
     {"IDS_TP_GROUP_MENU", 11010, u"グループ(&G)"},
+    // The status-bar notices of a search that went on from the other end of the track.
+    {"IDS_SEARCH_WRAPPED_TO_TOP", 11100, u"トラックの末尾まで検索したので、先頭から続けて検索しました。"},
+    {"IDS_SEARCH_WRAPPED_TO_END", 11101, u"トラックの先頭まで検索したので、末尾から続けて検索しました。"},
 };
 
 constexpr int32_t kFirstId = 10000;

@@ -137,6 +137,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     registerSettingsCommands();
     registerClipboardCommands();
     registerDocumentCommands();
+    registerSearchCommands();
     buildMenus();
     applyShortcuts();
     translateWindow(this, kMainWindow);
@@ -357,6 +358,7 @@ void CMainWindow::refreshCommandStates()
         if (entry->isCheckable()) entry->setChecked(commands_.checked(id));
     }
     if (recentMenu_ != nullptr) recentMenu_->setEnabled(!settings_.recentFiles.empty() && !busy);
+    refreshSearchButtons(busy);
 }
 
 void CMainWindow::restorePlacement()

@@ -20,6 +20,7 @@
 #include "document/instrument_definitions.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
+#include "app/text_search.h"
 #include "core/song.h"
 #include "gui/dialogs/preferences_sheet.h"
 #include "playback/player_controller.h"
@@ -41,6 +42,7 @@ class CMMLMarkerDlg;
 class CMMLPropatyDlg;
 class CMMLTrackGroupDlg;
 class TrackGroupEditor;
+class CMMLTextSearch;
 struct ClipImportChoice;
 struct ReadResult;
 class CAutosaver;
@@ -138,6 +140,8 @@ public:
     [[nodiscard]] CLevelMeterCtrl& levelMeter() { return *meter_; }
     [[nodiscard]] CCodeListCtrl& eventList() { return *eventList_; }
     [[nodiscard]] CPianoRollCtrl& pianoRoll() { return *pianoRoll_; }
+    // The search and replace dialog; null until a search command first opens it.
+    [[nodiscard]] CMMLTextSearch* textSearch() const { return textSearch_; }
     // Chooses the piano-roll target entry (0..6) as the drop-down does.
     void setPianoTarget(int target);
     [[nodiscard]] CPianoInputCtrl& keyboard() { return *keyboard_; }
@@ -206,12 +210,20 @@ private:
     void registerSettingsCommands();  // main_window_settings.cpp: language, preferences, about
     void registerClipboardCommands(); // main_window_clipboard.cpp: to and from the game's MML@ text
     void registerDocumentCommands();  // main_window_document.cpp: properties, markers, migration
-
     // Document operations (main_window_document.cpp).
     void showDocumentProperties();
     // A marker command of the piano roll at `tick` on marker `markerIndex` (0: the song start).
     void markerCommand(int command, int tick, int markerIndex);
     void migrateDocument();
+
+    void registerSearchCommands();    // main_window_search.cpp: the search and replace dialog
+    // Search and replace (main_window_search.cpp).
+    void showTextSearch(bool replacing);
+    // The dialog's buttons follow the busy state.
+    void refreshSearchButtons(bool busy);
+    void retranslateSearch();
+    // Writes the search histories and the dialog's place, once it exists.
+    void storeSearchState();
 
     // To and from the game (main_window_clipboard.cpp).
     void exportToClipboard();
@@ -310,6 +322,8 @@ private:
     std::map<MenuGroup, QMenu*> menus_;
     QMenu* recentMenu_ = nullptr;
     QMenu* languageMenu_ = nullptr;
+    CMMLTextSearch* textSearch_ = nullptr;           // owned by this window, made when first needed
+    std::unique_ptr<ISearchEditor> searchEditor_;  // the current track's editor, as the search sees it
     std::unique_ptr<CMultiLanguage> language_;
     std::vector<LanguageFileInfo> languageFiles_;
     std::vector<std::filesystem::path> languageFolders_;  // searched in order

@@ -193,6 +193,7 @@ void CMainWindow::storeSettings()
         }
     }
     (void)saveSettings(settings_, location_.iniPath());
+    storeSearchState();
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     WindowPlacement placement;
     placement.showCmd = isMaximized() ? kShowMaximized : 1;

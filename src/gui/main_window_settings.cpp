@@ -118,6 +118,7 @@ void CMainWindow::retranslate()
     fillPianoTargets();
     monitor_->setWindowTitle(captionOfMenuText(windowTextQ(kMainMenu, "IDM_VIEW_MONITOR")));
     keyboard_->retranslate();
+    retranslateSearch();
     refreshTitle();
     refreshCommandStates();
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/inifile.h"
 #include "app_test_support.h"
@@ -95,6 +96,9 @@ TEST(CInifile, RefusesValuesThatWouldBreakTheFileAndKeepsItUnchanged)
     const std::string before = readBytes(path);
     EXPECT_FALSE(ini.setString(u"a", u"x\r\n[Other]\r\nb=2"));
     EXPECT_FALSE(ini.setString(u"bad=key", u"1"));
+    // A list of changes is taken whole or not at all.
+    const std::vector<IniChange> changes{{u"a", u"2"}, {u"b", u"x\ny"}};
+    EXPECT_FALSE(ini.setMany(changes));
     EXPECT_EQ(readBytes(path), before);
 
     // A folder where the file should be cannot be written.
