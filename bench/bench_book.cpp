@@ -29,7 +29,7 @@ const std::vector<Song>& corpusSongs()
     static const std::vector<Song> songs = [] {
         std::vector<Song> out;
         for (const auto& file : zema::bench::corpusDocumentFiles()) {
-            zema::ReadResult result;
+            zema::DocumentData result;
             if (!zema::openDocument(file, {}, result)) continue;
             Song song{file.filename().string(), {}, result.timing, 0};
             for (const int32_t slot : zema::effectiveTrackOrder(result)) {

@@ -52,7 +52,7 @@ void ReadBytes(benchmark::State& state)
 void LoadDocument(benchmark::State& state)
 {
     for (auto _ : state) {
-        zema::ReadResult doc;
+        zema::DocumentData doc;
         if (!zema::openDocument(source(), {}, doc)) state.SkipWithError("cannot load");
         auto song = std::make_unique<zema::Song>();
         zema::copyToSong(doc, *song);
@@ -65,7 +65,7 @@ void LoadDocument(benchmark::State& state)
 // skipped: one open, write, close.
 void WriteBytes(benchmark::State& state)
 {
-    zema::ReadResult doc;
+    zema::DocumentData doc;
     (void)zema::openDocument(source(), {}, doc);
     zema::CMMLFileWriter writer(doc, true);
     (void)writer.WriteToMemory();
@@ -80,7 +80,7 @@ void WriteBytes(benchmark::State& state)
 
 void SaveDocument(benchmark::State& state, bool compact)
 {
-    zema::ReadResult doc;
+    zema::DocumentData doc;
     (void)zema::openDocument(source(), {}, doc);
     auto song = std::make_unique<zema::Song>();
     zema::copyToSong(doc, *song);
@@ -94,7 +94,7 @@ void SaveDocument(benchmark::State& state, bool compact)
 // write shows how much of a save is building the text.
 void WriteDocumentToMemory(benchmark::State& state)
 {
-    zema::ReadResult doc;
+    zema::DocumentData doc;
     (void)zema::openDocument(source(), {}, doc);
     for (auto _ : state) {
         zema::CMMLFileWriter writer(doc, true);

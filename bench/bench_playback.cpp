@@ -18,8 +18,8 @@
 
 #include "bench_support.h"
 #include "core/song.h"
+#include "document/document_data.h"
 #include "document/document_open.h"
-#include "document/read_result.h"
 #include "document/smf_export.h"
 #include "document/song_document.h"
 #include "playback/fluid_engine.h"
@@ -177,7 +177,7 @@ void loadRenderSong()
     gTemp = std::filesystem::temp_directory_path() / ("zema-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(gTemp);
     gSong = std::make_unique<zema::Song>();
-    zema::ReadResult document;
+    zema::DocumentData document;
     const std::filesystem::path file = std::filesystem::path(ZEMA_CORPUS_DIR) / "mml" / "anti-ares_Full_v3.mml";
     if (zema::openDocument(file, zema::TimingContext{}, document)) zema::copyToSong(document, *gSong);
     zema::recompileAll(*gSong);

@@ -37,7 +37,7 @@ inline const std::vector<Track>& corpusTracks()
     static const std::vector<Track> all = [] {
         std::vector<Track> tracks;
         for (const auto& file : corpusDocumentFiles()) {
-            ReadResult result;
+            DocumentData result;
             if (!openDocument(file, {}, result)) continue;
             for (const auto& slot : result.slots) {
                 if (slot.used && characterCount(slot.text) > 0) tracks.push_back({slot.text, result.timing});

@@ -69,8 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same text as two tracks of one group, merged and overlap-marked.
     Song song;
     song.timing = timing;
-    song.tracks[0] = Track{.used = true, .text = text, .group = 1};
-    song.tracks[5] = Track{.used = true, .text = text, .group = 1};
+    for (size_t slot : {size_t{0}, size_t{5}}) {
+        song.tracks[slot].used = true;
+        song.tracks[slot].text = text;
+        song.tracks[slot].group = 1;
+    }
     recompileAll(song);
     recompileTrack(song, 5);
     for (size_t i = 1; i < song.events.size(); ++i) check(song.events[i - 1].tick <= song.events[i].tick);

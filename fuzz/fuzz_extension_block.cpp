@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t mode = data[0] % 3;
     ++data;
     --size;
-    zema::ReadResult result;
+    zema::DocumentData result;
     switch (mode) {
         case 0: {
             const std::string_view text(reinterpret_cast<const char*>(data), size);

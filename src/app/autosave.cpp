@@ -274,7 +274,7 @@ AutosaveOutcome autosaveIfNeeded(CAutosaver& autosaver, const AutosaveRequest& r
 
 AutosaveJob songAutosaveJob(const Song& song)
 {
-    auto snapshot = std::make_shared<ReadResult>(snapshotOf(song));
+    auto snapshot = std::make_shared<DocumentData>(snapshotOf(song));
     return [snapshot](const std::filesystem::path& file) {
         CMMLFileWriter writer(std::move(*snapshot), true);
         (void)writer.SaveFile(file);

@@ -286,7 +286,7 @@ ClipBookOutcome clipBookScrolls(const TimingContext& timing, const ClipCopyInput
     return outcome;
 }
 
-std::u16string mabiMmlText(const ReadResult& snapshot, bool compact)
+std::u16string mabiMmlText(const DocumentData& snapshot, bool compact)
 {
     CMMLFileWriter writer(snapshot, compact);
     if (!writer.WriteToMemory()) return {};

@@ -8,7 +8,7 @@
 
 #include "core/clipboard_export.h"
 #include "core/song.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
@@ -149,7 +149,7 @@ struct ClipBookOutcome {
                                               const ClipExportModel::Options& options);
 
 // The whole song as a MabiMML document, as text (the "MabiMML互換形式" output).
-[[nodiscard]] std::u16string mabiMmlText(const ReadResult& snapshot, bool compact);
+[[nodiscard]] std::u16string mabiMmlText(const DocumentData& snapshot, bool compact);
 
 // Where a score book stands in the dialog: the scrolls of the last split and
 // the next one to copy. A change of selection or options starts again.

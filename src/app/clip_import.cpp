@@ -15,7 +15,7 @@ PastedText readPastedText(std::u16string_view text, const TimingContext& default
     if (atmark.LoadText(text)) {
         pasted.kind = PastedKind::Atmark;
         pasted.document = atmark.result();
-        for (const TrackSlot& slot : pasted.document.slots) pasted.trackCount += slot.used ? 1 : 0;
+        for (const DocumentSlot& slot : pasted.document.slots) pasted.trackCount += slot.used ? 1 : 0;
         return pasted;
     }
     CMMLFileReader file(defaults);
@@ -32,19 +32,19 @@ std::u16string importedTrackName(std::u16string_view name, int number)
                                                                         : std::initializer_list<FormatArgument>{name, number});
 }
 
-std::vector<std::u16string> importedTexts(const ReadResult& document)
+std::vector<std::u16string> importedTexts(const DocumentData& document)
 {
     std::vector<std::u16string> texts;
-    for (const TrackSlot& slot : document.slots) {
+    for (const DocumentSlot& slot : document.slots) {
         if (slot.used) texts.push_back(slot.text);
     }
     return texts;
 }
 
-void nameImportedTracks(ReadResult& document, std::u16string_view name, int32_t instrument)
+void nameImportedTracks(DocumentData& document, std::u16string_view name, int32_t instrument)
 {
     int number = 0;
-    for (TrackSlot& slot : document.slots) {
+    for (DocumentSlot& slot : document.slots) {
         if (!slot.used) continue;
         slot.name = importedTrackName(name, ++number);
         slot.instrument = instrument;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/song.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
@@ -21,7 +21,7 @@ enum class PastedKind {
 
 struct PastedText {
     PastedKind kind = PastedKind::Nothing;
-    ReadResult document;
+    DocumentData document;
     int trackCount = 0;  // MML@ tracks found
 };
 
@@ -33,10 +33,10 @@ struct PastedText {
 [[nodiscard]] std::u16string importedTrackName(std::u16string_view name, int number);
 
 // The imported MML@ tracks, in field order.
-[[nodiscard]] std::vector<std::u16string> importedTexts(const ReadResult& document);
+[[nodiscard]] std::vector<std::u16string> importedTexts(const DocumentData& document);
 
 // Gives every imported track its name and the chosen instrument, for a new document.
-void nameImportedTracks(ReadResult& document, std::u16string_view name, int32_t instrument);
+void nameImportedTracks(DocumentData& document, std::u16string_view name, int32_t instrument);
 
 // Adds the imported tracks to `song` as the track-add command does (first
 // free slot, slot 9 skipped), named and with the instrument. Returns the

@@ -13,18 +13,9 @@ bool isTrackSlot(int32_t slot) { return slot >= 0 && slot < kTrackCount; }
 // the compiled lists and the slot's use stay.
 void swapTrackProperties(Track& a, Track& b)
 {
-    std::swap(a.name, b.name);
-    std::swap(a.instrument, b.instrument);
-    std::swap(a.volume, b.volume);
-    std::swap(a.panpot, b.panpot);
+    std::swap(static_cast<TrackProperties&>(a), static_cast<TrackProperties&>(b));
     std::swap(a.channel, b.channel);
-    std::swap(a.startMarker, b.startMarker);
-    std::swap(a.group, b.group);
-    std::swap(a.trackType, b.trackType);
-    std::swap(a.option2, b.option2);
     std::swap(a.reserved, b.reserved);
-    std::swap(a.mute, b.mute);
-    std::swap(a.groupLink, b.groupLink);
 }
 
 void copyTrackProperties(const Track& from, Track& to)
@@ -55,7 +46,7 @@ GroupConfiguration groupConfigurationOf(const Song& song, bool withProperties)
 }
 
 void CMMLHistory::record(HistoryKind kind, int32_t arg1, int32_t arg2,
-                         std::variant<std::monostate, Track, TrackEvent, GroupConfiguration> snapshot)
+                         std::variant<std::monostate, Track, Marker, GroupConfiguration> snapshot)
 {
     auto step = std::make_unique<HistoryStep>();
     step->position = static_cast<int32_t>(undoList_.size()) + 1;
@@ -183,7 +174,7 @@ void CMMLHistory::swapProperties(HistoryStep& step)
 
 void CMMLHistory::applyMarker(HistoryStep& step, bool undoing)
 {
-    auto* snapshot = std::get_if<TrackEvent>(&step.snapshot);
+    auto* snapshot = std::get_if<Marker>(&step.snapshot);
     if (!snapshot || step.arg1 < 0) return;
     auto& markers = song_.markers;
     const auto index = static_cast<size_t>(step.arg1);

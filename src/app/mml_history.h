@@ -43,7 +43,7 @@ struct HistoryStep {
     HistoryKind kind = HistoryKind::TrackText;
     int32_t arg1 = 0;      // track slot (kinds 1, 2, 3, 7) or index into Song::markers (4 to 6)
     int32_t arg2 = 0;      // tab position of the track (kinds 1 and 2)
-    std::variant<std::monostate, Track, TrackEvent, GroupConfiguration> snapshot;
+    std::variant<std::monostate, Track, Marker, GroupConfiguration> snapshot;
 };
 
 // What the history needs from the window that owns the song: the editors hold
@@ -73,7 +73,7 @@ public:
 
     // Appends a step and forgets everything that could be redone.
     void record(HistoryKind kind, int32_t arg1, int32_t arg2,
-                std::variant<std::monostate, Track, TrackEvent, GroupConfiguration> snapshot = {});
+                std::variant<std::monostate, Track, Marker, GroupConfiguration> snapshot = {});
     // Each returns false when there was nothing to undo or redo.
     bool undo();
     bool redo();

@@ -24,7 +24,7 @@ std::string utf8(std::u16string_view text) { return utf16ToUtf8(text); }
 
 void reportOpenFailure() { std::cerr << utf8(loadString("IDS_ERR_FILEOPEN")) << "\n"; }
 
-nlohmann::ordered_json documentToJson(const ReadResult& document)
+nlohmann::ordered_json documentToJson(const DocumentData& document)
 {
     nlohmann::ordered_json out;
     out["title"] = utf8(document.title);
@@ -36,7 +36,7 @@ nlohmann::ordered_json documentToJson(const ReadResult& document)
     out["trackOrder"] = effectiveTrackOrder(document);
     out["tracks"] = nlohmann::ordered_json::array();
     for (int i = 0; i < kTrackCount; ++i) {
-        const TrackSlot& slot = document.slots[i];
+        const DocumentSlot& slot = document.slots[i];
         if (!slot.used) continue;
         nlohmann::ordered_json track;
         track["slot"] = i;
@@ -45,15 +45,15 @@ nlohmann::ordered_json documentToJson(const ReadResult& document)
         track["volume"] = slot.volume;
         track["panpot"] = slot.panpot;
         track["channel"] = slot.channel;
-        track["marker"] = slot.marker;
+        track["marker"] = slot.startMarker;
         track["group"] = slot.group;
-        track["options"] = {slot.option1, slot.option2};
+        track["options"] = {slot.trackType, slot.option2};
         track["mml"] = utf8(slot.text);
         track["characterCount"] = characterCount(slot.text);
         out["tracks"].push_back(std::move(track));
     }
     out["markers"] = nlohmann::ordered_json::array();
-    for (const DocumentMarker& marker : document.markers) {
+    for (const Marker& marker : document.markers) {
         out["markers"].push_back({{"tick", marker.tick}, {"color", marker.colour}, {"name", utf8(marker.name)}});
     }
     out["groups"] = nlohmann::ordered_json::array();
@@ -72,7 +72,7 @@ int runConvert(const ConvertOptions& options)
 {
     const auto defaults = timingFrom(options.timing);
     if (!defaults) return 1;
-    ReadResult document;
+    DocumentData document;
     if (!openDocument(options.input, *defaults, document)) {
         reportOpenFailure();
         return 1;
@@ -92,7 +92,7 @@ int runConvert(const ConvertOptions& options)
 
 bool loadSongDocument(const std::string& path, const TimingContext& defaults, Song& song)
 {
-    ReadResult document;
+    DocumentData document;
     if (!openDocument(path, defaults, document)) {
         reportOpenFailure();
         return false;
@@ -135,7 +135,7 @@ void addInfoCommand(CLI::App& app, int& exitCode)
     cmd->add_option("file", options->file, "document to read")->required();
     cmd->callback([options, &exitCode] {
         const auto defaults = timingFrom(options->timing);
-        ReadResult document;
+        DocumentData document;
         if (!defaults) {
             exitCode = 1;
         } else if (!openDocument(options->file, *defaults, document)) {

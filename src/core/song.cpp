@@ -8,20 +8,31 @@
 
 namespace zema {
 
-TrackEvent markerAt(const Song& song, int32_t index)
+Marker markerAt(const Song& song, int32_t index)
 {
     if (index >= 1 && static_cast<size_t>(index) <= song.markers.size()) return song.markers[index - 1];
-    TrackEvent start;
-    start.kind = TrackEventKind::MarkerEntry;
-    start.value = kSongStartMarkerColour;
-    start.text = loadString("IDS_MAIN_TOPMARKER");  // "先頭", in the user's language
-    return start;
+    // "先頭", in the user's language
+    return Marker{0, kSongStartMarkerColour, loadString("IDS_MAIN_TOPMARKER")};
 }
 
 int32_t startTickOfMarker(const Song& song, int32_t index)
 {
     if (index >= 1 && static_cast<size_t>(index) <= song.markers.size()) return song.markers[index - 1].tick;
     return 0;
+}
+
+EventList markerEvents(const std::vector<Marker>& markers)
+{
+    EventList events(markers.size());
+    for (size_t i = 0; i < markers.size(); ++i) {
+        TrackEvent& entry = events[i];
+        entry.kind = TrackEventKind::MarkerEntry;
+        entry.tick = markers[i].tick;
+        entry.value = static_cast<int32_t>(markers[i].colour);
+        entry.text = markers[i].name;
+        entry.trackIndex = kMarkerTrackIndex;
+    }
+    return events;
 }
 
 void mergeTrack(SongEventList& songList, int32_t trackIndex, const EventList& eventList, int32_t groupId)
@@ -138,7 +149,8 @@ void recompileAll(Song& song)
         cursors.push_back({&track.events, 0, i, track.group});
         total += track.events.size();
     }
-    cursors.push_back({&song.markers, 0, kMarkerTrackIndex, 0});
+    const EventList markers = markerEvents(song.markers);
+    cursors.push_back({&markers, 0, kMarkerTrackIndex, 0});
 
     song.events.clear();
     song.events.reserve(total);

@@ -21,23 +21,45 @@ struct TrackGroup {
     friend bool operator==(const TrackGroup&, const TrackGroup&) = default;
 };
 
-// One of the sixteen track slots: the MML text, its compiled lists and the
-// properties the user sets per track.
-struct Track {
-    bool used = false;
+// Largest group number a track can carry into a document, which stores it
+// in one byte.
+inline constexpr int32_t kMaxGroupIndex = 255;
+
+// The properties the user sets per track, shared by the song's tracks and the
+// tracks of a document. Mute and group link belong to the editing session:
+// readers leave them false and writers do not store them.
+struct TrackProperties {
     std::u16string name;
-    std::u16string text;       // MML text, lines separated by CR LF
     int32_t instrument = 0;    // 0..6 the game's instruments, 7+ GM program + 7
     int32_t volume = 100;      // 0..127
     int32_t panpot = 64;       // 0..127, 64 = centre
-    int32_t channel = 0;       // MIDI channel as stored in documents
     int32_t startMarker = 0;   // 0 = song start, k = k-th marker of the list
     int32_t group = 0;         // index of the track's TrackGroup; 0 = global
-    uint8_t trackType = 0;     // 0 melody, 1 rhythm
+    uint8_t trackType = 0;     // 0 melody, 1 rhythm (the first option byte)
     uint8_t option2 = 0;       // second option byte, carried through documents
-    int32_t reserved = -1;     // int32 carried through the extension block
     bool mute = false;
     bool groupLink = false;
+
+    friend bool operator==(const TrackProperties&, const TrackProperties&) = default;
+};
+
+// A marker on the song's time line: position, colour (a Windows COLORREF,
+// 0x00BBGGRR) and name.
+struct Marker {
+    int32_t tick = 0;
+    uint32_t colour = 0;
+    std::u16string name;
+
+    friend bool operator==(const Marker&, const Marker&) = default;
+};
+
+// One of the sixteen track slots: the MML text, its compiled lists and the
+// properties the user sets per track.
+struct Track : TrackProperties {
+    bool used = false;
+    std::u16string text;       // MML text, lines separated by CR LF
+    int32_t channel = 0;       // MIDI channel as stored in documents
+    int32_t reserved = -1;     // int32 carried through the extension block
 
     EventList events;  // compiled from `text`
     StateList states;
@@ -48,9 +70,9 @@ struct Track {
 struct Song {
     TimingContext timing;
     std::array<Track, kTrackCount> tracks;
-    // Explicit markers (MarkerEntry events: tick, value = colour, text = name),
-    // ordered by tick. Marker index 0 is the implicit song start "先頭".
-    std::vector<TrackEvent> markers;
+    // Explicit markers ordered by tick. Marker index 0 is the implicit song
+    // start "先頭", so the k-th marker here has index k.
+    std::vector<Marker> markers;
     std::vector<TrackGroup> groups;
     // Tab order: the used slots' indices in display order.
     std::vector<int32_t> trackOrder;
@@ -64,14 +86,18 @@ struct Song {
 
 // Colour (a Windows COLORREF: 0x00BBGGRR) of the implicit first marker.
 // Its name is the string IDS_MAIN_TOPMARKER ("先頭").
-inline constexpr int32_t kSongStartMarkerColour = 224 | (40 << 8) | (40 << 16);
+inline constexpr uint32_t kSongStartMarkerColour = 224 | (40 << 8) | (40 << 16);
 
 // Marker `index` as the tracks see it: 0 is the implicit song start, k the
 // k-th explicit marker. An index past the list falls back to the song start.
-[[nodiscard]] TrackEvent markerAt(const Song& song, int32_t index);
+[[nodiscard]] Marker markerAt(const Song& song, int32_t index);
 
 // Tick at which a track starting at marker `index` begins.
 [[nodiscard]] int32_t startTickOfMarker(const Song& song, int32_t index);
+
+// The markers as the entries of the song-wide event list: MarkerEntry events
+// with value = colour and text = name, owned by kMarkerTrackIndex.
+[[nodiscard]] EventList markerEvents(const std::vector<Marker>& markers);
 
 // Removes every event of `trackIndex` from `songList` and merges `eventList`
 // into it, keeping the list ordered by tick, then track index, then position.

@@ -29,7 +29,7 @@ DocumentKind documentKindOf(const std::filesystem::path& path, std::string_view 
     return DocumentKind::Mml;
 }
 
-bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, ReadResult& result)
+bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, DocumentData& result)
 {
     std::string bytes;
     try {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/timing.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
@@ -17,6 +17,6 @@ enum class DocumentKind { Mml, Mms, PastedText };
 
 // Reads a document of any kind into `result`; false when the file cannot be
 // read or holds nothing.
-[[nodiscard]] bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, ReadResult& result);
+[[nodiscard]] bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, DocumentData& result);
 
 }  // namespace zema

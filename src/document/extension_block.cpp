@@ -24,9 +24,9 @@ constexpr size_t kHeaderSize = 12;
 // Larger streams are refused rather than allocated: a document's records
 // (names, markers, groups, even full track texts) stay far below this.
 constexpr uint32_t kMaxStreamSize = 16u << 20;
-// Group numbers are bytes in the channel property; a larger index can name no
-// group any track belongs to.
-constexpr uint32_t kMaxGroupIndex = 255;
+// Group numbers are bytes in the channel property; a group record with a
+// larger index can name no group any track belongs to.
+constexpr auto kGroupRecordLimit = static_cast<uint32_t>(kMaxGroupIndex);
 constexpr uint8_t kMethodStored = 0;
 constexpr uint8_t kMethodBzip2 = 1;
 
@@ -115,9 +115,9 @@ struct WalkState {
     bool markersStarted = false;
 };
 
-void appendText(ReadResult& result, WalkState& state, int slot, const std::u16string& text)
+void appendText(DocumentData& result, WalkState& state, int slot, const std::u16string& text)
 {
-    TrackSlot& target = result.slots[slot];
+    DocumentSlot& target = result.slots[slot];
     if (!state.textStarted[slot]) {
         target.text.clear();
         state.textStarted[slot] = true;
@@ -126,7 +126,7 @@ void appendText(ReadResult& result, WalkState& state, int slot, const std::u16st
     target.text += text;
 }
 
-void appendMarker(ReadResult& result, WalkState& state, DocumentMarker marker)
+void appendMarker(DocumentData& result, WalkState& state, Marker marker)
 {
     if (!state.markersStarted) {
         result.markers.clear();
@@ -136,7 +136,7 @@ void appendMarker(ReadResult& result, WalkState& state, DocumentMarker marker)
 }
 
 // Applies one record; `p` is the record start, `size` its payload size.
-void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState& state)
+void applyRecord(const uint8_t* p, uint32_t size, DocumentData& result, WalkState& state)
 {
     const uint8_t* end = p + 5 + size;
     const auto type = static_cast<ExtensionRecordType>(p[0]);
@@ -157,12 +157,12 @@ void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState&
             // Older writers may have stored fewer fields; take those present.
             if (size < 4 || !hasSlot) return;
             const auto has = [size](uint32_t offset, uint32_t count) { return offset + count <= 5 + size; };
-            TrackSlot& slot = result.slots[p[5]];
+            DocumentSlot& slot = result.slots[p[5]];
             if (p[6] <= 127) slot.volume = p[6];
             if (p[7] <= 127) slot.panpot = p[7];
             slot.channel = p[8];
             if (has(9, 4)) slot.reserved = readI32(p + 9);
-            if (has(13, 4)) slot.marker = readI32(p + 13);
+            if (has(13, 4)) slot.startMarker = readI32(p + 13);
             const int32_t instrumentPlusOne = has(21, 4) ? readI32(p + 21) : 0;
             if (instrumentPlusOne != 0) {
                 slot.instrument = static_cast<int32_t>(std::max<int64_t>(int64_t{instrumentPlusOne} - 1, 0));
@@ -170,7 +170,7 @@ void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState&
                 slot.instrument = mapInstrument(readI32(p + 17));
             }
             if (has(25, 1)) slot.group = p[25];
-            if (has(26, 1)) slot.option1 = p[26];
+            if (has(26, 1)) slot.trackType = p[26];
             if (has(27, 1)) slot.option2 = p[27];
             return;
         }
@@ -206,7 +206,7 @@ void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState&
         case ExtensionRecordType::MarkerAnsi:
         case ExtensionRecordType::MarkerWide: {
             if (size < 12) return;
-            DocumentMarker marker;
+            Marker marker;
             marker.tick = readI32(p + 9);
             marker.colour = readU32(p + 13);
             marker.name = type == ExtensionRecordType::MarkerAnsi ? readAnsi(p + 17, end) : readWide(p + 17, end);
@@ -216,7 +216,7 @@ void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState&
         case ExtensionRecordType::TrackGroup: {
             if (size < 16) return;
             const uint32_t index = readU32(p + 5);
-            if (index > kMaxGroupIndex) return;
+            if (index > kGroupRecordLimit) return;
             if (result.groups.size() < index + 1) result.groups.resize(index + 1);
             result.groups[index].name = readWide(p + 21, end);
             return;
@@ -225,7 +225,7 @@ void applyRecord(const uint8_t* p, uint32_t size, ReadResult& result, WalkState&
     }
 }
 
-bool markerNeedsRecord(const DocumentMarker& marker)
+bool markerNeedsRecord(const Marker& marker)
 {
     for (char16_t c : marker.name) {
         if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\u3000') return true;
@@ -235,7 +235,7 @@ bool markerNeedsRecord(const DocumentMarker& marker)
 
 }  // namespace
 
-std::vector<uint8_t> buildExtensionRecords(const ReadResult& snapshot, bool compact)
+std::vector<uint8_t> buildExtensionRecords(const DocumentData& snapshot, bool compact)
 {
     RecordWriter w;
     w.begin(ExtensionRecordType::ProgramVersion);
@@ -259,18 +259,18 @@ std::vector<uint8_t> buildExtensionRecords(const ReadResult& snapshot, bool comp
     w.end();
 
     for (int32_t index : order) {
-        const TrackSlot& slot = snapshot.slots[index];
+        const DocumentSlot& slot = snapshot.slots[index];
         w.begin(ExtensionRecordType::ChannelProperty);
         w.u8(static_cast<uint8_t>(index));
         w.u8(static_cast<uint8_t>(std::clamp(slot.volume, 0, 127)));
         w.u8(static_cast<uint8_t>(std::clamp(slot.panpot, 0, 127)));
         w.u8(static_cast<uint8_t>(slot.channel));
         w.i32(slot.reserved);
-        w.i32(slot.marker);
+        w.i32(slot.startMarker);
         w.i32(slot.instrument);
         w.u32(static_cast<uint32_t>(slot.instrument) + 1u);
-        w.u8(slot.group);
-        w.u8(slot.option1);
+        w.u8(static_cast<uint8_t>(std::clamp(slot.group, 0, kMaxGroupIndex)));
+        w.u8(slot.trackType);
         w.u8(slot.option2);
         w.zeros(5);
         w.end();
@@ -291,7 +291,7 @@ std::vector<uint8_t> buildExtensionRecords(const ReadResult& snapshot, bool comp
     const bool writeMarkers =
         compact || std::any_of(snapshot.markers.begin(), snapshot.markers.end(), markerNeedsRecord);
     for (size_t i = 0; writeMarkers && i < snapshot.markers.size(); ++i) {
-        const DocumentMarker& marker = snapshot.markers[i];
+        const Marker& marker = snapshot.markers[i];
         const auto name = encodeAnsi(marker.name);
         w.begin(name ? ExtensionRecordType::MarkerAnsi : ExtensionRecordType::MarkerWide);
         w.i32(static_cast<int32_t>(i));
@@ -306,7 +306,7 @@ std::vector<uint8_t> buildExtensionRecords(const ReadResult& snapshot, bool comp
         w.end();
     }
 
-    for (size_t i = 0; i < snapshot.groups.size() && i <= kMaxGroupIndex; ++i) {
+    for (size_t i = 0; i < snapshot.groups.size() && i <= kGroupRecordLimit; ++i) {
         w.begin(ExtensionRecordType::TrackGroup);
         w.u32(static_cast<uint32_t>(i));
         w.zeros(12);
@@ -342,7 +342,7 @@ std::optional<std::string> packExtensionPayload(const std::vector<uint8_t>& reco
     return base64Encode(payload);
 }
 
-std::optional<std::u16string> encodeExtensionBlock(const ReadResult& snapshot, bool compact)
+std::optional<std::u16string> encodeExtensionBlock(const DocumentData& snapshot, bool compact)
 {
     const auto base64 = packExtensionPayload(buildExtensionRecords(snapshot, compact));
     if (!base64) return std::nullopt;
@@ -354,13 +354,13 @@ std::optional<std::u16string> encodeExtensionBlock(const ReadResult& snapshot, b
     return std::u16string(text.begin(), text.end());
 }
 
-bool decodeExtensionBlock(std::string_view base64, uint32_t crc, ReadResult& result)
+bool decodeExtensionBlock(std::string_view base64, uint32_t crc, DocumentData& result)
 {
     if (crc32Of(base64) != crc) return false;
     return applyExtensionPayload(base64Decode(base64), result);
 }
 
-bool applyExtensionPayload(const std::vector<uint8_t>& payload, ReadResult& result)
+bool applyExtensionPayload(const std::vector<uint8_t>& payload, DocumentData& result)
 {
     if (payload.size() < kHeaderSize || payload[9] != 0) return false;
     const uint8_t* body = payload.data() + kHeaderSize;
@@ -386,7 +386,7 @@ bool applyExtensionPayload(const std::vector<uint8_t>& payload, ReadResult& resu
     return true;
 }
 
-void applyExtensionRecords(const uint8_t* data, size_t size, ReadResult& result)
+void applyExtensionRecords(const uint8_t* data, size_t size, DocumentData& result)
 {
     WalkState state;
     size_t offset = 0;
@@ -410,7 +410,7 @@ void ExtensionCollector::take(std::u16string_view key, std::u16string_view value
     }
 }
 
-bool ExtensionCollector::apply(ReadResult& result) const
+bool ExtensionCollector::apply(DocumentData& result) const
 {
     if (base64_.empty()) return false;
     return decodeExtensionBlock(base64_, crc_, result);

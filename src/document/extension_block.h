@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
@@ -46,7 +46,7 @@ enum class ExtensionRecordType : uint8_t {
 // the block adds only what the INI text cannot: the channel properties (group,
 // option bytes, MIDI channel) and, when a marker name would not survive the
 // one-word marker line, the markers.
-[[nodiscard]] std::vector<uint8_t> buildExtensionRecords(const ReadResult& snapshot, bool compact);
+[[nodiscard]] std::vector<uint8_t> buildExtensionRecords(const DocumentData& snapshot, bool compact);
 
 // Header, compression and base64 around a record stream: the base64 text,
 // or nothing when compression fails.
@@ -54,19 +54,19 @@ enum class ExtensionRecordType : uint8_t {
 
 // The whole section text, CR LF line ends: header line, comment, "c=" and the
 // "d=" lines. Nothing when it cannot be built.
-[[nodiscard]] std::optional<std::u16string> encodeExtensionBlock(const ReadResult& snapshot, bool compact);
+[[nodiscard]] std::optional<std::u16string> encodeExtensionBlock(const DocumentData& snapshot, bool compact);
 
 // Checks and applies a block: `base64` is the concatenated "d" text, `crc`
 // the "c" value. False (and `result` untouched) when the checksum, header or
 // compression is wrong.
-[[nodiscard]] bool decodeExtensionBlock(std::string_view base64, uint32_t crc, ReadResult& result);
+[[nodiscard]] bool decodeExtensionBlock(std::string_view base64, uint32_t crc, DocumentData& result);
 
 // Applies the decoded payload (header included). False when the header or
 // compression is wrong.
-[[nodiscard]] bool applyExtensionPayload(const std::vector<uint8_t>& payload, ReadResult& result);
+[[nodiscard]] bool applyExtensionPayload(const std::vector<uint8_t>& payload, DocumentData& result);
 
 // Walks a record stream and applies every record it knows.
-void applyExtensionRecords(const uint8_t* data, size_t size, ReadResult& result);
+void applyExtensionRecords(const uint8_t* data, size_t size, DocumentData& result);
 
 // Collects the "c" and "d" keys of an extension section while a reader walks
 // the document.
@@ -76,7 +76,7 @@ public:
     void take(std::u16string_view key, std::u16string_view value);
     [[nodiscard]] bool empty() const { return base64_.empty(); }
     // Decodes and applies what was collected; false when nothing valid was.
-    bool apply(ReadResult& result) const;
+    bool apply(DocumentData& result) const;
 
 private:
     std::string base64_;

@@ -16,7 +16,7 @@ using GroupFields = std::array<std::vector<std::u16string>, kTrackCount>;
 
 // Field k of the group becomes the next piece of slot k; every slot gets a
 // piece per group, empty when the group has no field for it.
-void readGroup(std::u16string_view group, ReadResult& result, GroupFields& pieces)
+void readGroup(std::u16string_view group, DocumentData& result, GroupFields& pieces)
 {
     for (auto& slotPieces : pieces) slotPieces.emplace_back();
     int slot = 0;
@@ -39,7 +39,7 @@ void readGroup(std::u16string_view group, ReadResult& result, GroupFields& piece
 
 bool CMMLAtmarkReader::Read()
 {
-    ReadResult& out = result();
+    DocumentData& out = result();
     for (int i = 0; i < kTrackCount; ++i) out.slots[i].name = u"Track" + decimalText(i + 1);
     out.timing = defaults();
 

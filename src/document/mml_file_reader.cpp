@@ -57,7 +57,7 @@ std::u16string_view trimField(std::u16string_view field)
 
 class DocumentParser {
 public:
-    DocumentParser(ReadResult& result, const TimingContext& defaults) : result_(result), timing_(defaults) {}
+    DocumentParser(DocumentData& result, const TimingContext& defaults) : result_(result), timing_(defaults) {}
 
     void line(std::u16string_view line)
     {
@@ -165,7 +165,7 @@ private:
         }
     }
 
-    static void channelPropertyKey(TrackSlot& slot, const std::u16string& key, std::u16string_view value)
+    static void channelPropertyKey(DocumentSlot& slot, const std::u16string& key, std::u16string_view value)
     {
         if (key == u"name") {
             slot.name = value;
@@ -176,7 +176,7 @@ private:
         } else if (key == u"volume") {
             if (const int32_t volume = parseInt(value); volume >= 0 && volume < 128) slot.volume = volume;
         } else if (key == u"marker") {
-            slot.marker = parseInt(value);
+            slot.startMarker = parseInt(value);
         }
     }
 
@@ -186,7 +186,7 @@ private:
         FieldScanner scanner(value);
         const auto position = scanner.decimal();
         if (!position) return;
-        DocumentMarker marker;
+        Marker marker;
         marker.tick = static_cast<int32_t>(*position);
         if (scanner.literal(u',')) {
             if (const auto colour = scanner.hexadecimal()) {
@@ -197,7 +197,7 @@ private:
         result_.markers.push_back(std::move(marker));
     }
 
-    ReadResult& result_;
+    DocumentData& result_;
     TimingContext timing_;
     SectionState state_;
     ExtensionCollector extension_;

@@ -72,7 +72,7 @@ std::u16string removeBracketedRuns(std::u16string_view text)
 
 bool CMMLFileWriter::Write()
 {
-    const ReadResult& song = snapshot();
+    const DocumentData& song = snapshot();
     std::u16string body;
     body += keyLine(u"Title", song.title);
     body += keyLine(u"Source", song.source);
@@ -83,7 +83,7 @@ bool CMMLFileWriter::Write()
         body += keyLine(u"TimeSignatureDD", song.timing.denominator);
     }
     for (int32_t index : effectiveTrackOrder(song)) {
-        const TrackSlot& slot = song.slots[index];
+        const DocumentSlot& slot = song.slots[index];
         const std::u16string number = decimalText(index + 1);
         if (!compact_) {
             body += u"[ChannelProperty" + number + u"]\r\n";
@@ -91,7 +91,7 @@ bool CMMLFileWriter::Write()
             body += keyLine(u"Patch", slot.instrument);
             body += keyLine(u"Volume", slot.volume);
             body += keyLine(u"Panpot", slot.panpot);
-            body += keyLine(u"Marker", slot.marker);
+            body += keyLine(u"Marker", slot.startMarker);
             body += u"\r\n";
         }
         body += u"[Channel" + number + u"]\r\n";
@@ -102,7 +102,7 @@ bool CMMLFileWriter::Write()
     }
     if (!compact_ && !song.markers.empty()) {
         body += u"[Marker]\r\n";
-        for (const DocumentMarker& marker : song.markers) {
+        for (const Marker& marker : song.markers) {
             body += u"entry=" + decimalText(marker.tick) + u"," + hexText(marker.colour) + u"," + marker.name + u"\r\n";
         }
     }

@@ -13,7 +13,7 @@ namespace zema {
 // "Encoding=UTF-8" instead, so nothing is replaced by '?'.
 class CMMLFileWriter : public CMMLWriter {
 public:
-    CMMLFileWriter(ReadResult snapshot, bool compact) : CMMLWriter(std::move(snapshot)), compact_(compact) {}
+    CMMLFileWriter(DocumentData snapshot, bool compact) : CMMLWriter(std::move(snapshot)), compact_(compact) {}
 
     [[nodiscard]] bool compact() const { return compact_; }
 

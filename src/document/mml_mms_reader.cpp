@@ -50,7 +50,7 @@ int mmsSlotOf(int part, int channel)
 
 bool CMMLMmsReader::Read()
 {
-    ReadResult& out = result();
+    DocumentData& out = result();
     out.groups.assign(1, TrackGroup{std::u16string(kGlobalGroupName)});
     TimingContext timing = defaults();
     ExtensionCollector extension;
@@ -106,7 +106,7 @@ bool CMMLMmsReader::Read()
                 const int slots[3] = {mmsSlotOf(part, 0), mmsSlotOf(part, 1), mmsSlotOf(part, 2)};
                 for (int slot : slots) {
                     out.slots[slot].used = true;
-                    out.slots[slot].group = static_cast<uint8_t>(part + 1);
+                    out.slots[slot].group = part + 1;
                 }
                 if (key == u"name") {
                     if (out.groups.size() < static_cast<size_t>(part + 2)) out.groups.resize(part + 2);
@@ -121,7 +121,7 @@ bool CMMLMmsReader::Read()
                 } else if (key == u"marker") {
                     const int64_t marker = int64_t{parseInt(value)} + 1;
                     if (marker >= 0 && marker < kMaxMarkerNumber) {
-                        for (int slot : slots) out.slots[slot].marker = static_cast<int32_t>(marker);
+                        for (int slot : slots) out.slots[slot].startMarker = static_cast<int32_t>(marker);
                     }
                 } else if (key.size() == 7 && key.starts_with(u"ch") && key.ends_with(u"_mml") && key[2] >= u'0' &&
                            key[2] <= u'2') {
@@ -130,7 +130,7 @@ bool CMMLMmsReader::Read()
                 break;
             }
             case Section::Marker: {
-                auto markerAt = [&out](int32_t n) -> DocumentMarker& {
+                auto markerAt = [&out](int32_t n) -> Marker& {
                     if (out.markers.size() < static_cast<size_t>(n) + 1) out.markers.resize(static_cast<size_t>(n) + 1);
                     return out.markers[static_cast<size_t>(n)];
                 };

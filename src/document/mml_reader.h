@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "core/timing.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
 // Base of the document readers: loads bytes or text, converts it to UTF-16
-// and hands it to Read(), which fills the ReadResult. Readers never throw;
+// and hands it to Read(), which fills the DocumentData. Readers never throw;
 // every entry point returns whether something was read.
 class CMMLReader {
 public:
@@ -32,8 +32,8 @@ public:
     // Reads text (clipboard text, a literal); false when it is empty.
     [[nodiscard]] bool LoadText(std::u16string_view text);
 
-    [[nodiscard]] const ReadResult& result() const { return result_; }
-    [[nodiscard]] ReadResult& result() { return result_; }
+    [[nodiscard]] const DocumentData& result() const { return result_; }
+    [[nodiscard]] DocumentData& result() { return result_; }
     [[nodiscard]] const TimingContext& defaults() const { return defaults_; }
 
 protected:
@@ -45,7 +45,7 @@ private:
     [[nodiscard]] bool readGuarded();
 
     TimingContext defaults_;
-    ReadResult result_;
+    DocumentData result_;
     std::u16string_view text_;
 };
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/read_result.h"
+#include "document/document_data.h"
 #include "document/text_encoding.h"
 
 namespace zema {
@@ -15,7 +15,7 @@ namespace zema {
 // document was written.
 class CMMLWriter {
 public:
-    explicit CMMLWriter(ReadResult snapshot) : snapshot_(std::move(snapshot)) {}
+    explicit CMMLWriter(DocumentData snapshot) : snapshot_(std::move(snapshot)) {}
     virtual ~CMMLWriter() = default;
     CMMLWriter(const CMMLWriter&) = delete;
     CMMLWriter& operator=(const CMMLWriter&) = delete;
@@ -33,7 +33,7 @@ public:
     void WriteText(std::u16string_view text);
 
     [[nodiscard]] const std::string& buffer() const { return buffer_; }
-    [[nodiscard]] const ReadResult& snapshot() const { return snapshot_; }
+    [[nodiscard]] const DocumentData& snapshot() const { return snapshot_; }
     [[nodiscard]] TextEncoding encoding() const { return encoding_; }
 
 protected:
@@ -45,7 +45,7 @@ protected:
 private:
     [[nodiscard]] bool writeGuarded();
 
-    ReadResult snapshot_;
+    DocumentData snapshot_;
     std::string buffer_;
     TextEncoding encoding_ = TextEncoding::Ansi;
     bool failed_ = false;

@@ -98,14 +98,14 @@ SmfImportResult convertSmf(std::string_view bytes, const SmfImportOptions& optio
     }
 }
 
-ReadResult importedDocument(const SmfImportResult& result, const TimingContext& timing)
+DocumentData importedDocument(const SmfImportResult& result, const TimingContext& timing)
 {
-    ReadResult document;
+    DocumentData document;
     document.clear(timing);
     document.title = result.title;
     document.source = result.copyright;
     for (size_t i = 0; i < result.texts.size() && i < static_cast<size_t>(kTrackCount); ++i) {
-        TrackSlot& slot = document.slots[i];
+        DocumentSlot& slot = document.slots[i];
         slot.used = true;
         slot.name = u"Track" + decimalText(static_cast<int64_t>(i) + 1);
         slot.text = result.texts[i];

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/timing.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 #include "document/smf_import_options.h"
 
 namespace zema {
@@ -35,7 +35,7 @@ struct SmfImportResult {
 
 // The new document an import makes: one used slot "Track%d" per text, the
 // title, the copyright as source, and the given timing.
-[[nodiscard]] ReadResult importedDocument(const SmfImportResult& result, const TimingContext& timing);
+[[nodiscard]] DocumentData importedDocument(const SmfImportResult& result, const TimingContext& timing);
 
 // Where the imported document is proposed to be saved: the MIDI file's path
 // with the extension ".mml".

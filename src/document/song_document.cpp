@@ -8,7 +8,7 @@
 
 namespace zema {
 
-void copyToSong(const ReadResult& document, Song& song)
+void copyToSong(const DocumentData& document, Song& song)
 {
     song.timing = document.timing;
     song.title = document.title;
@@ -24,38 +24,28 @@ void copyToSong(const ReadResult& document, Song& song)
     std::vector<int32_t> newIndexOf(document.markers.size());
     song.markers.clear();
     for (size_t position = 0; position < byTick.size(); ++position) {
-        const DocumentMarker& marker = document.markers[byTick[position]];
         newIndexOf[byTick[position]] = static_cast<int32_t>(position + 1);
-        TrackEvent entry;
-        entry.kind = TrackEventKind::MarkerEntry;
-        entry.tick = marker.tick;
-        entry.value = static_cast<int32_t>(marker.colour);
-        entry.text = marker.name;
-        entry.trackIndex = kMarkerTrackIndex;
-        song.markers.push_back(std::move(entry));
+        song.markers.push_back(document.markers[byTick[position]]);
     }
 
     size_t groupCount = std::max<size_t>(document.groups.size(), 1);
     for (int i = 0; i < kTrackCount; ++i) {
-        const TrackSlot& slot = document.slots[i];
+        const DocumentSlot& slot = document.slots[i];
         Track& track = song.tracks[i];
         track = Track{};
+        static_cast<TrackProperties&>(track) = slot;
         track.used = slot.used;
-        track.name = slot.name.empty() ? u"Track" + decimalText(i + 1) : slot.name;
         track.text = slot.text;
-        track.instrument = slot.instrument;
-        track.volume = slot.volume;
-        track.panpot = slot.panpot;
         track.channel = slot.channel;
         track.reserved = slot.reserved;
-        const int32_t marker = slot.marker;
-        track.startMarker = (marker >= 1 && static_cast<size_t>(marker) <= newIndexOf.size())
-                                ? newIndexOf[static_cast<size_t>(marker - 1)]
-                                : marker;
-        track.group = slot.group;
-        track.trackType = slot.option1;
-        track.option2 = slot.option2;
-        if (slot.used) groupCount = std::max<size_t>(groupCount, size_t{slot.group} + 1);
+        if (slot.name.empty()) track.name = u"Track" + decimalText(i + 1);
+        const int32_t marker = slot.startMarker;
+        if (marker >= 1 && static_cast<size_t>(marker) <= newIndexOf.size()) {
+            track.startMarker = newIndexOf[static_cast<size_t>(marker - 1)];
+        }
+        if (slot.used && slot.group >= 0 && slot.group <= kMaxGroupIndex) {
+            groupCount = std::max(groupCount, static_cast<size_t>(slot.group) + 1);
+        }
     }
 
     song.groups = document.groups;
@@ -67,9 +57,9 @@ void copyToSong(const ReadResult& document, Song& song)
     song.currentTrack = order.empty() ? 0 : order.front();
 }
 
-ReadResult snapshotOf(const Song& song)
+DocumentData snapshotOf(const Song& song)
 {
-    ReadResult snapshot;
+    DocumentData snapshot;
     snapshot.title = song.title;
     snapshot.source = song.source;
     snapshot.memo = song.memo;
@@ -77,19 +67,12 @@ ReadResult snapshotOf(const Song& song)
     for (int i = 0; i < kTrackCount; ++i) {
         const Track& track = song.tracks[i];
         if (!track.used) continue;  // free slots stay at their defaults
-        TrackSlot& slot = snapshot.slots[i];
+        DocumentSlot& slot = snapshot.slots[i];
+        static_cast<TrackProperties&>(slot) = track;
         slot.used = true;
-        slot.name = track.name;
         slot.text = track.text;
-        slot.instrument = track.instrument;
-        slot.volume = track.volume;
-        slot.panpot = track.panpot;
         slot.channel = track.channel;
         slot.reserved = track.reserved;
-        slot.marker = track.startMarker;
-        slot.group = static_cast<uint8_t>(std::clamp(track.group, 0, 255));
-        slot.option1 = track.trackType;
-        slot.option2 = track.option2;
     }
     size_t count = 0;
     for (int32_t index : song.trackOrder) {
@@ -101,9 +84,7 @@ ReadResult snapshotOf(const Song& song)
     snapshot.trackOrder.fill(-1);
     std::copy(order.begin(), order.end(), snapshot.trackOrder.begin());
     snapshot.trackOrderPresent = true;
-    for (const TrackEvent& entry : song.markers) {
-        snapshot.markers.push_back(DocumentMarker{entry.tick, static_cast<uint32_t>(entry.value), entry.text});
-    }
+    snapshot.markers = song.markers;
     snapshot.groups = song.groups;
     return snapshot;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/song.h"
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 namespace zema {
 
@@ -10,10 +10,10 @@ namespace zema {
 // in slot order), groups (at least the global group) and markers (ordered by
 // tick; the tracks' marker indexes follow their markers). Empty track names
 // become "Track%d". Compiled lists are left empty; call recompileAll.
-void copyToSong(const ReadResult& document, Song& song);
+void copyToSong(const DocumentData& document, Song& song);
 
 // The snapshot a writer is given: the song's slots, order, groups, markers,
 // properties and timing.
-[[nodiscard]] ReadResult snapshotOf(const Song& song);
+[[nodiscard]] DocumentData snapshotOf(const Song& song);
 
 }  // namespace zema

@@ -44,7 +44,7 @@ class CMMLTrackGroupDlg;
 class TrackGroupEditor;
 class CMMLTextSearch;
 struct ClipImportChoice;
-struct ReadResult;
+struct DocumentData;
 class CAutosaver;
 class CLevelMeterCtrl;
 class CMidiMoniterCtrl;
@@ -229,12 +229,12 @@ private:
     void exportToClipboard();
     void importFromClipboard();
     // Makes a pasted or imported document the current, untitled and modified one.
-    void takeImportedDocument(const ReadResult& document);
+    void takeImportedDocument(const DocumentData& document);
 
     // Documents.
     void rebuildRecentMenu();
     // Makes `document` the window's song with fresh editors and an empty history.
-    void loadSongFrom(const ReadResult& document);
+    void loadSongFrom(const DocumentData& document);
     void openWithDialog();
     void openRecent(int index);
     void openDropped(const QString& path);

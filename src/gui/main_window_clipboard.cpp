@@ -103,7 +103,7 @@ void CMainWindow::importFromClipboard()
     rebuildTabs();
 }
 
-void CMainWindow::takeImportedDocument(const ReadResult& document)
+void CMainWindow::takeImportedDocument(const DocumentData& document)
 {
     loadSongFrom(document);
     documentPath_.clear();

@@ -62,7 +62,7 @@ bool CMainWindow::confirmDiscard()
 bool CMainWindow::openDocumentPath(const QString& path)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    ReadResult document;
+    DocumentData document;
     const TimingContext defaults{readerTimebase(settings_), 4, 4};
     if (path.isEmpty() || !openDocument(pathOf(fullPath), defaults, document)) {
         (void)ask(QMessageBox::Critical, stringQ("IDS_ERR_FILEOPEN"), QMessageBox::Ok);
@@ -78,7 +78,7 @@ bool CMainWindow::openDocumentPath(const QString& path)
     return true;
 }
 
-void CMainWindow::loadSongFrom(const ReadResult& document)
+void CMainWindow::loadSongFrom(const DocumentData& document)
 {
     recompileTimer_.stop();
     pendingTracks_.reset();

@@ -130,7 +130,7 @@ int CPianoRollCtrl::contentEndTick() const
 {
     if (!song_) return 0;
     int32_t end = songEndTick(*song_);
-    for (const TrackEvent& marker : song_->markers) end = std::max(end, marker.tick);
+    for (const Marker& marker : song_->markers) end = std::max(end, marker.tick);
     // Room for one more measure after the end, to place markers there.
     return end + ticksPerMeasure(song_->timing);
 }
@@ -327,8 +327,8 @@ QString CPianoRollCtrl::tooltipAt(QPoint pos) const
     if (pos.y() < kPianoMarkerStripHeight) {
         const int index = markerIndexAt(pos);
         if (index < 0) return {};
-        const TrackEvent marker = markerAt(*song_, index);
-        return pianoMarkerTooltip(QString::fromStdU16String(marker.text), song_->timing, startTickOfMarker(*song_, index));
+        const Marker marker = markerAt(*song_, index);
+        return pianoMarkerTooltip(QString::fromStdU16String(marker.name), song_->timing, startTickOfMarker(*song_, index));
     }
     const QRect area = noteAreaRect();
     if (!area.contains(pos)) return {};

@@ -92,9 +92,10 @@ QString pianoMarkerTooltip(const QString& name, const TimingContext& timing, int
     return QString::asprintf("%s\nMeas %04d:%04d", name.toUtf8().constData(), tick / perMeasure, tick % perMeasure);
 }
 
-QColor markerColour(int32_t colourRef)
+QColor markerColour(uint32_t colourRef)
 {
-    return QColor(colourRef & 0xFF, (colourRef >> 8) & 0xFF, (colourRef >> 16) & 0xFF);
+    return QColor(static_cast<int>(colourRef & 0xFF), static_cast<int>((colourRef >> 8) & 0xFF),
+                  static_cast<int>((colourRef >> 16) & 0xFF));
 }
 
 CPianoRollLib::CPianoRollLib(bool translucent) : translucent_(translucent)
@@ -219,10 +220,10 @@ std::vector<PianoMarkerFlag> CPianoRollLib::markerFlags(const Song& song, const 
     const QFontMetrics metrics(font_);
     const int count = static_cast<int>(song.markers.size());
     for (int index = 0; index <= count; ++index) {
-        const TrackEvent marker = markerAt(song, index);
+        const Marker marker = markerAt(song, index);
         const int32_t tick = startTickOfMarker(song, index);
         const int x = view.xOfTick(tick);
-        const int width = metrics.horizontalAdvance(QString::fromStdU16String(marker.text)) + 6;
+        const int width = metrics.horizontalAdvance(QString::fromStdU16String(marker.name)) + 6;
         const PianoMarkerFlag flag{index, tick, x, x + std::max(8, width)};
         if (flag.right <= 0 || flag.left >= view.width) continue;
         flags.push_back(flag);
@@ -275,15 +276,15 @@ void CPianoRollLib::drawRuler(QPainter& painter, const QRect& area, const PianoV
         if (song) {
             const QFontMetrics metrics(font_);
             for (const PianoMarkerFlag& flag : markerFlags(*song, view)) {
-                const TrackEvent marker = markerAt(*song, flag.index);
-                const QColor colour = markerColour(marker.value);
+                const Marker marker = markerAt(*song, flag.index);
+                const QColor colour = markerColour(marker.colour);
                 const QRect box(flag.left, 1, flag.right - flag.left, strip - 2);
                 surface.fillRect(box, colour);
                 surface.setPen(colour.darker(160));
                 surface.drawLine(flag.left, 0, flag.left, strip - 1);
                 surface.setPen(qGray(colour.rgb()) < 128 ? Qt::white : Qt::black);
                 surface.drawText(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                                 QString::fromStdU16String(marker.text));
+                                 QString::fromStdU16String(marker.name));
             }
         }
     }
@@ -339,7 +340,7 @@ void CPianoRollLib::drawNoteArea(QPainter& painter, const QRect& area, const Pia
                     render->Line(kSongStartLineStyle, x, 0, x, height - 1);
                 } else {
                     QPainter& surface = render->surface();
-                    surface.setPen(QPen(markerColour(markerAt(*song, index).value), 1));
+                    surface.setPen(QPen(markerColour(markerAt(*song, index).colour), 1));
                     surface.drawLine(x, 0, x, height - 1);
                 }
             }

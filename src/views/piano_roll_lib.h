@@ -72,7 +72,7 @@ struct PianoMarkerFlag {
 [[nodiscard]] QString pianoMarkerTooltip(const QString& name, const TimingContext& timing, int32_t tick);
 
 // Marker colours are stored as 0x00BBGGRR.
-[[nodiscard]] QColor markerColour(int32_t colourRef);
+[[nodiscard]] QColor markerColour(uint32_t colourRef);
 
 // Draws the piano roll's parts: the key strip, the ruler with the marker
 // strip, the note area (rows, grid, marker lines and notes) and the play line.

@@ -40,14 +40,7 @@ Song threeTrackSong()
     return song;
 }
 
-TrackEvent marker(int32_t tick, std::u16string name)
-{
-    TrackEvent event;
-    event.kind = TrackEventKind::MarkerEntry;
-    event.tick = tick;
-    event.text = std::move(name);
-    return event;
-}
+Marker marker(int32_t tick, std::u16string name) { return Marker{tick, 0, std::move(name)}; }
 
 class HistoryTest : public ::testing::Test {
 protected:
@@ -168,6 +161,7 @@ TEST_F(HistoryTest, PropertiesAndGroupsSwapWithTheirSnapshots)
     const Track before = song.tracks[1];
     song.tracks[1].name = u"Bass";
     song.tracks[1].mute = true;
+    song.tracks[1].channel = 9;
     history.record(HistoryKind::TrackProperties, 1, 0, before);
 
     const GroupConfiguration groupsBefore = groupConfigurationOf(song);
@@ -181,11 +175,13 @@ TEST_F(HistoryTest, PropertiesAndGroupsSwapWithTheirSnapshots)
     history.undo();
     EXPECT_EQ(song.tracks[1].name, u"Track2");
     EXPECT_FALSE(song.tracks[1].mute);
+    EXPECT_EQ(song.tracks[1].channel, before.channel);
     EXPECT_EQ(song.tracks[1].text, u"abc");
     history.redo();
     history.redo();
     EXPECT_EQ(song.tracks[1].name, u"Bass");
     EXPECT_TRUE(song.tracks[1].mute);
+    EXPECT_EQ(song.tracks[1].channel, 9);
     EXPECT_EQ(song.groups.size(), 2u);
     EXPECT_EQ(song.tracks[0].group, 1);
 }
@@ -194,29 +190,29 @@ TEST_F(HistoryTest, MarkerStepsRestoreTheList)
 {
     song.markers = {marker(96, u"A"), marker(192, u"B")};
     song.markers.insert(song.markers.begin() + 1, marker(120, u"new"));
-    history.record(HistoryKind::MarkerCreated, 1, 0, TrackEvent{});
-    const TrackEvent removed = song.markers[0];
+    history.record(HistoryKind::MarkerCreated, 1, 0, Marker{});
+    const Marker removed = song.markers[0];
     song.markers.erase(song.markers.begin());
     history.record(HistoryKind::MarkerDeleted, 0, 0, removed);
-    const TrackEvent beforeEdit = song.markers[1];
-    song.markers[1].text = u"B2";
+    const Marker beforeEdit = song.markers[1];
+    song.markers[1].name = u"B2";
     history.record(HistoryKind::MarkerEdited, 1, 0, beforeEdit);
 
     history.undo();
-    EXPECT_EQ(song.markers[1].text, u"B");
+    EXPECT_EQ(song.markers[1].name, u"B");
     history.undo();
     ASSERT_EQ(song.markers.size(), 3u);
-    EXPECT_EQ(song.markers[0].text, u"A");
+    EXPECT_EQ(song.markers[0].name, u"A");
     history.undo();
     ASSERT_EQ(song.markers.size(), 2u);
-    EXPECT_EQ(song.markers[1].text, u"B");
+    EXPECT_EQ(song.markers[1].name, u"B");
     history.redo();
-    EXPECT_EQ(song.markers[1].text, u"new");
+    EXPECT_EQ(song.markers[1].name, u"new");
     history.redo();
     history.redo();
     ASSERT_EQ(song.markers.size(), 2u);
-    EXPECT_EQ(song.markers[0].text, u"new");
-    EXPECT_EQ(song.markers[1].text, u"B2");
+    EXPECT_EQ(song.markers[0].name, u"new");
+    EXPECT_EQ(song.markers[1].name, u"B2");
 }
 
 TEST_F(HistoryTest, StepsWithBadArgumentsChangeNothing)
@@ -224,7 +220,7 @@ TEST_F(HistoryTest, StepsWithBadArgumentsChangeNothing)
     const Song before = song;
     history.record(HistoryKind::TrackAdded, 16, 0, Track{});
     history.record(HistoryKind::TrackProperties, -1, 0, Track{});
-    history.record(HistoryKind::MarkerDeleted, 3, 0, TrackEvent{});
+    history.record(HistoryKind::MarkerDeleted, 3, 0, Marker{});
     history.record(HistoryKind::TrackGroups, 0, 0);  // no snapshot
     while (history.undo()) {
     }

@@ -121,11 +121,7 @@ TEST(Overlap, TouchingNotesDoNotOverlapAndGroupZeroClears)
 TEST(Recompile, TracksStartAtTheirMarkersAndMarkersJoinTheList)
 {
     auto song = songOf({{0, u"c"}, {3, u"d"}});
-    TrackEvent marker;
-    marker.kind = K::MarkerEntry;
-    marker.tick = 192;
-    marker.text = u"サビ";
-    song->markers.push_back(marker);
+    song->markers.push_back(Marker{192, 0x00FF8000, u"サビ"});
     song->tracks[3].startMarker = 1;
     recompileAll(*song);
     expectOrdered(song->events);
@@ -139,6 +135,9 @@ TEST(Recompile, TracksStartAtTheirMarkersAndMarkersJoinTheList)
     ASSERT_NE(entry, song->events.end());
     EXPECT_EQ(entry->trackIndex, kMarkerTrackIndex);
     EXPECT_EQ(entry->groupId, 0);
+    EXPECT_EQ(entry->tick, 192);
+    EXPECT_EQ(entry->value, 0x00FF8000);
+    EXPECT_EQ(entry->text, u"サビ");
     EXPECT_EQ(songEndTick(*song), 288);
 
     // One track edited: only its events change.
@@ -160,9 +159,9 @@ TEST(Recompile, EmptyAndUnusedSlotsDoNotExtendTheSong)
 TEST(Markers, IndexZeroIsTheImplicitSongStart)
 {
     Song song;
-    const TrackEvent start = markerAt(song, 0);
-    EXPECT_EQ(start.text, u"先頭");
-    EXPECT_EQ(start.value, 0x002828E0);
+    const Marker start = markerAt(song, 0);
+    EXPECT_EQ(start.name, u"先頭");
+    EXPECT_EQ(start.colour, 0x002828E0u);
     EXPECT_EQ(startTickOfMarker(song, 0), 0);
     EXPECT_EQ(startTickOfMarker(song, 7), 0);  // past the list: the song start
 }
@@ -214,11 +213,7 @@ TEST(Recompile, WholeSongEqualsTrackByTrackMerging)
                         {2, u"l16 o5 cdefgab"}});
     song->tracks[0].group = 1;
     song->tracks[4].group = 1;
-    TrackEvent marker;
-    marker.kind = K::MarkerEntry;
-    marker.tick = 96;
-    song->markers = {marker, marker};
-    song->markers[1].tick = 200;
+    song->markers = {Marker{96, 0, u""}, Marker{200, 0, u""}};
     song->tracks[2].startMarker = 2;
     recompileAll(*song);
 
@@ -226,7 +221,7 @@ TEST(Recompile, WholeSongEqualsTrackByTrackMerging)
     for (int i : {0, 2, 4, 9}) mergeTrack(expected, i, song->tracks[static_cast<size_t>(i)].events,
                                           song->tracks[static_cast<size_t>(i)].group);
     markOverlaps(expected, song->tracks[0].group);
-    mergeTrack(expected, kMarkerTrackIndex, song->markers, 0);
+    mergeTrack(expected, kMarkerTrackIndex, markerEvents(song->markers), 0);
     EXPECT_EQ(song->events, expected);
     EXPECT_EQ(std::count_if(expected.begin(), expected.end(), [](const auto& e) { return e.kind == K::Overlap; }),
               1);

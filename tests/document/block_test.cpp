@@ -64,7 +64,7 @@ std::u16string blockText(const Bytes& payload)
     return std::u16string(text.begin(), text.end());
 }
 
-ReadResult readWithBlock(const std::u16string& ini, const Bytes& payload)
+DocumentData readWithBlock(const std::u16string& ini, const Bytes& payload)
 {
     CMMLFileReader reader;
     EXPECT_TRUE(reader.LoadText(ini + blockText(payload)));
@@ -96,7 +96,7 @@ ParsedBlock parse(const std::u16string& block)
 
 TEST(ExtensionBlock, EncoderOutputByteByByte)
 {
-    ReadResult doc = test::sampleDocument();
+    DocumentData doc = test::sampleDocument();
     doc.slots[0].name = u"한국어";  // not in the ANSI code page: wide record
     const auto block = encodeExtensionBlock(doc, true);
     ASSERT_TRUE(block);
@@ -151,7 +151,7 @@ TEST(ExtensionBlock, EncoderOutputByteByByte)
 
 TEST(ExtensionBlock, NotCompactCarriesOnlyWhatTheIniCannot)
 {
-    ReadResult doc = test::sampleDocument();
+    DocumentData doc = test::sampleDocument();
     std::vector<int> types;
     const Bytes stream = buildExtensionRecords(doc, false);
     for (size_t at = 0; at < stream.size(); at += 5 + getU32(stream, at + 1)) types.push_back(stream[at]);
@@ -172,7 +172,7 @@ TEST(ExtensionBlock, LastLineLengthsAndPadding)
     bool sawFullLine = false;
     bool sawNoPadding = false;
     for (int length = 0; length < 400 && !(sawFullLine && sawNoPadding); ++length) {
-        ReadResult doc;
+        DocumentData doc;
         // Varied characters, so that the compressed size follows the length.
         std::u16string name;
         uint32_t seed = 12345;
@@ -220,26 +220,26 @@ TEST(ExtensionBlock, EveryRecordTypeDecodes)
         record(16, Bytes{0, 0, 0, 0, 10, 0, 0, 0, 1, 2, 3, 0} + wide(u"印") + Bytes{0}) +
         record(10, Bytes{3, 0, 0, 0} + Bytes(12, 0) + wide(u"第三") + Bytes{0}) + record(99, Bytes{1, 2, 3}) +
         record(11, Bytes{16} + wide(u"skipped")) + record(18, Bytes(16, 0));
-    const ReadResult doc = readWithBlock(u"[Channel2]\r\nfrom ini\r\n[Marker]\r\nentry=1,2,old\r\n",
+    const DocumentData doc = readWithBlock(u"[Channel2]\r\nfrom ini\r\n[Marker]\r\nentry=1,2,old\r\n",
                                          payloadOf(body, 0, static_cast<uint32_t>(body.size())));
     EXPECT_EQ(doc.slots[1].text, u"abｃ");  // the first text record replaces the INI text
     EXPECT_EQ(doc.title, u"T");
     EXPECT_EQ(doc.source, u"出典");
     EXPECT_EQ(doc.memo, u"m\r\n");
-    const TrackSlot& slot = doc.slots[3];
+    const DocumentSlot& slot = doc.slots[3];
     EXPECT_EQ(slot.volume, 101);
     EXPECT_EQ(slot.panpot, 102);
     EXPECT_EQ(slot.channel, 5);
     EXPECT_EQ(slot.reserved, -1);
-    EXPECT_EQ(slot.marker, 2);
+    EXPECT_EQ(slot.startMarker, 2);
     EXPECT_EQ(slot.instrument, 2);  // instrument + 1 = 0: the older field 130 maps to 2
     EXPECT_EQ(slot.group, 2);
-    EXPECT_EQ(slot.option1, 1);
+    EXPECT_EQ(slot.trackType, 1);
     EXPECT_EQ(slot.option2, 7);
     EXPECT_EQ(slot.name, u"한");
     EXPECT_EQ(doc.timing, (TimingContext{192, 4, 4}));  // 3/3 is no signature
     ASSERT_EQ(doc.markers.size(), 1u);                  // the first marker record clears the INI markers
-    EXPECT_EQ(doc.markers[0], (DocumentMarker{10, 0x030201, u"印"}));
+    EXPECT_EQ(doc.markers[0], (Marker{10, 0x030201, u"印"}));
     ASSERT_EQ(doc.groups.size(), 4u);
     EXPECT_EQ(doc.groups[3].name, u"第三");
     EXPECT_EQ(doc.groups[1].name, u"");
@@ -261,7 +261,7 @@ TEST(ExtensionBlock, DamagedBlocksAreDroppedWhole)
     const Bytes badStream = payloadOf(Bytes{'B', 'Z', 'h', '9', 1, 2, 3}, 1, 100);
     const Bytes hugeLength = payloadOf(Bytes{'B', 'Z', 'h', '9'}, 1, 0xFFFFFFFFu);
     for (const Bytes& payload : {badMethod, badByte9, badCrc, badStream, hugeLength, Bytes{0, 0, 0}}) {
-        const ReadResult doc = readWithBlock(ini, payload);
+        const DocumentData doc = readWithBlock(ini, payload);
         EXPECT_EQ(doc.title, u"kept");
         EXPECT_EQ(doc.slots[0].text, u"c\r\n");
     }
@@ -284,7 +284,7 @@ TEST(ExtensionBlock, RecordsPastTheEndStopTheWalk)
     putU32(huge, 0xFFFFFFFFu);
     const Bytes truncated = record(8, Bytes{0, 'm', 0}) ;
     const Bytes body = noTerminator + huge;
-    ReadResult doc = readWithBlock(u"[Settings]\r\nSource=s\r\n", payloadOf(body, 0, 0));
+    DocumentData doc = readWithBlock(u"[Settings]\r\nSource=s\r\n", payloadOf(body, 0, 0));
     EXPECT_EQ(doc.title, u"ab");
     EXPECT_EQ(doc.source, u"s");
 

@@ -37,7 +37,7 @@ std::u16string savedText(const std::u16string& text)
 void checkDocument(const std::filesystem::path& path)
 {
     SCOPED_TRACE(path.filename().string());
-    ReadResult doc;
+    DocumentData doc;
     ASSERT_TRUE(openDocument(path, {}, doc));
     auto song = std::make_unique<Song>();
     copyToSong(doc, *song);
@@ -49,8 +49,8 @@ void checkDocument(const std::filesystem::path& path)
         EXPECT_EQ(track.events.back().kind, TrackEventKind::TrackEnd) << slot;
     }
 
-    ReadResult expected = snapshotOf(*song);
-    for (TrackSlot& slot : expected.slots) {
+    DocumentData expected = snapshotOf(*song);
+    for (DocumentSlot& slot : expected.slots) {
         if (slot.used) slot.text = savedText(slot.text);
     }
     for (bool compact : {true, false}) {
@@ -59,7 +59,7 @@ void checkDocument(const std::filesystem::path& path)
         ASSERT_TRUE(writer.WriteToMemory());
         CMMLFileReader reader;
         ASSERT_TRUE(reader.LoadBytes(writer.buffer()));
-        ReadResult back = reader.result();
+        DocumentData back = reader.result();
         EXPECT_FALSE(back.encoding.empty());
         back.encoding.clear();
         EXPECT_EQ(back.title, expected.title);
@@ -97,7 +97,7 @@ TEST(Corpus, PastedGameTextRoundTrips)
 
 TEST(Corpus, KnownDocumentContent)
 {
-    ReadResult doc;
+    DocumentData doc;
     ASSERT_TRUE(openDocument(std::filesystem::path(ZEMA_CORPUS_DIR) / "mml" / "BWV161.mml", {}, doc));
     EXPECT_EQ(doc.title, u"来たれ！甘き死よ");
     EXPECT_EQ(doc.encoding, u"shift_jis");

@@ -4,19 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include "document/read_result.h"
+#include "document/document_data.h"
 #include "test_files.h"
 
 namespace zema {
 
 // Readable failure messages for the document records.
-inline void PrintTo(const TrackSlot& slot, std::ostream* out)
+inline void PrintTo(const DocumentSlot& slot, std::ostream* out)
 {
     *out << "{used " << slot.used << ", name \"" << std::string(slot.name.begin(), slot.name.end())
          << "\", instrument " << slot.instrument << ", volume " << slot.volume << ", panpot " << slot.panpot
-         << ", channel " << slot.channel << ", reserved " << slot.reserved << ", marker " << slot.marker << ", group "
-         << int{slot.group} << ", options " << int{slot.option1} << "/" << int{slot.option2} << ", text length "
-         << slot.text.size() << "}";
+         << ", channel " << slot.channel << ", reserved " << slot.reserved << ", start marker " << slot.startMarker
+         << ", group " << slot.group << ", options " << int{slot.trackType} << "/" << int{slot.option2} << ", mute "
+         << slot.mute << ", group link " << slot.groupLink << ", text length " << slot.text.size() << "}";
 }
 
 }  // namespace zema
@@ -24,25 +24,25 @@ inline void PrintTo(const TrackSlot& slot, std::ostream* out)
 namespace zema::test {
 
 // A document using most of what a snapshot can hold.
-inline ReadResult sampleDocument()
+inline DocumentData sampleDocument()
 {
-    ReadResult doc;
+    DocumentData doc;
     doc.title = u"星の歌 \"test\"";
     doc.source = u"作者";
     doc.memo = u"line 1\r\nline\t2 \\ end";
     doc.timing = {120, 3, 8};
     const int used[] = {4, 0, 9, 2};
     for (int slot : used) {
-        TrackSlot& s = doc.slots[slot];
+        DocumentSlot& s = doc.slots[slot];
         s.used = true;
         s.name = u"トラック" + std::u16string(1, static_cast<char16_t>(u'A' + slot));
         s.instrument = 7 + slot;
         s.volume = 90 + slot;
         s.panpot = 10 * slot;
         s.channel = slot;
-        s.marker = slot == 2 ? 2 : 0;
-        s.group = static_cast<uint8_t>(slot == 9 ? 0 : 1);
-        s.option1 = slot == 9 ? 1 : 0;
+        s.startMarker = slot == 2 ? 2 : 0;
+        s.group = slot == 9 ? 0 : 1;
+        s.trackType = slot == 9 ? 1 : 0;
         s.option2 = static_cast<uint8_t>(slot);
         s.text = u"t120l8cdef\r\n//comment\r\ngab>c\r\n";
     }

@@ -6,7 +6,7 @@
 namespace zema {
 namespace {
 
-ReadResult readMms(std::u16string_view text)
+DocumentData readMms(std::u16string_view text)
 {
     CMMLMmsReader reader;
     EXPECT_TRUE(reader.LoadText(text));
@@ -15,7 +15,7 @@ ReadResult readMms(std::u16string_view text)
 
 TEST(MmsReader, InformationAndParts)
 {
-    const ReadResult doc = readMms(
+    const DocumentData doc = readMms(
         u"[mms-file]\r\nversion=0\r\n[infomation]\r\ntitle=曲\r\nauther=人\r\ntimeBase=48\r\nrythmNum=3\r\n"
         u"rythmBase=4\r\n[part0]\r\nname=ベース\r\ninstrument=12\r\npanpot=-64\r\nmarker=1\r\n"
         u"ch0_mml=cde\r\nch1_mml=efg\r\nch2_mml=gab\r\n[part4]\r\ninstrument=13\r\npanpot=63\r\nch2_mml=x\r\n");
@@ -26,7 +26,7 @@ TEST(MmsReader, InformationAndParts)
         EXPECT_TRUE(doc.slots[slot].used);
         EXPECT_EQ(doc.slots[slot].instrument, 13);
         EXPECT_EQ(doc.slots[slot].panpot, 0);
-        EXPECT_EQ(doc.slots[slot].marker, 2);
+        EXPECT_EQ(doc.slots[slot].startMarker, 2);
         EXPECT_EQ(doc.slots[slot].group, 1);
     }
     EXPECT_EQ(doc.slots[0].text, u"cde");
@@ -44,10 +44,10 @@ TEST(MmsReader, InformationAndParts)
 
 TEST(MmsReader, OnlyPartThree)
 {
-    const ReadResult doc = readMms(u"[part3]\r\nname=太鼓\r\npanpot=64\r\nmarker=9999\r\n");
+    const DocumentData doc = readMms(u"[part3]\r\nname=太鼓\r\npanpot=64\r\nmarker=9999\r\n");
     for (int slot = 0; slot < kTrackCount; ++slot) EXPECT_EQ(doc.slots[slot].used, slot >= 10 && slot <= 12) << slot;
-    EXPECT_EQ(doc.slots[10].panpot, 64);  // 64 + 64 is out of range: ignored
-    EXPECT_EQ(doc.slots[10].marker, 0);   // 10000 is out of range
+    EXPECT_EQ(doc.slots[10].panpot, 64);      // 64 + 64 is out of range: ignored
+    EXPECT_EQ(doc.slots[10].startMarker, 0);  // 10000 is out of range
     ASSERT_EQ(doc.groups.size(), 5u);
     EXPECT_EQ(doc.groups[2].name, u"");
     EXPECT_EQ(doc.groups[4].name, u"太鼓");
@@ -68,11 +68,11 @@ TEST(MmsReader, InstrumentCodes)
 
 TEST(MmsReader, MarkersGrowToTheirNumber)
 {
-    const ReadResult doc = readMms(
+    const DocumentData doc = readMms(
         u"[marker]\r\nlabel5=five\r\nposition5=960\r\ncolor5=4278190335\r\nposition10000=1\r\nlabelx=2\r\n");
     ASSERT_EQ(doc.markers.size(), 6u);
-    EXPECT_EQ(doc.markers[0], DocumentMarker{});
-    EXPECT_EQ(doc.markers[5], (DocumentMarker{960, 4278190335u, u"five"}));
+    EXPECT_EQ(doc.markers[0], Marker{});
+    EXPECT_EQ(doc.markers[5], (Marker{960, 4278190335u, u"five"}));
 }
 
 TEST(MmsReader, BadTimebaseUsesDefaults)

@@ -11,7 +11,7 @@
 namespace zema {
 namespace {
 
-ReadResult readDocument(std::u16string_view text, const TimingContext& defaults = {})
+DocumentData readDocument(std::u16string_view text, const TimingContext& defaults = {})
 {
     CMMLFileReader reader(defaults);
     EXPECT_TRUE(reader.LoadText(text));
@@ -20,7 +20,7 @@ ReadResult readDocument(std::u16string_view text, const TimingContext& defaults 
 
 TEST(FileReader, SettingsKeysAnyCaseAndTrimmed)
 {
-    const ReadResult doc = readDocument(
+    const DocumentData doc = readDocument(
         u"[Settings]\r\nTITLE　= 曲名 \r\n source=src\r\nMemo=a\\nb\\tc\\\\d\\qe\r\nTimeBase=480\r\n"
         u"TimeSignatureNN=6\r\ntimesignaturedd=8\r\n[Channel1]\r\ncde\r\n");
     EXPECT_EQ(doc.title, u"曲名");
@@ -43,7 +43,7 @@ TEST(FileReader, InvalidTimingFallsBack)
 
 TEST(FileReader, ChannelSectionsFillTheirSlots)
 {
-    const ReadResult doc = readDocument(u"ignored\r\n[Channel3]\r\nabc\r\n\r\ndef");
+    const DocumentData doc = readDocument(u"ignored\r\n[Channel3]\r\nabc\r\n\r\ndef");
     for (int i = 0; i < kTrackCount; ++i) EXPECT_EQ(doc.slots[i].used, i == 2) << i;
     EXPECT_EQ(doc.slots[2].text, u"abc\r\n\r\ndef");
     EXPECT_FALSE(doc.trackOrderPresent);
@@ -53,7 +53,7 @@ TEST(FileReader, HeaderRules)
 {
     // Text around the brackets is ignored; an unknown bracketed name is text;
     // "[]x]" needs its ']' from the second character after '[' on.
-    const ReadResult doc =
+    const DocumentData doc =
         readDocument(u"x[channel1]y\r\na[note]b\r\n[]\r\n[Channel17]\r\n[ChannelProperty1]\r\nName=n\r\n");
     EXPECT_EQ(doc.slots[0].text, u"a[note]b\r\n[]\r\n[Channel17]\r\n");
     EXPECT_EQ(doc.slots[0].name, u"n");
@@ -61,7 +61,7 @@ TEST(FileReader, HeaderRules)
 
 TEST(FileReader, ForeignExtensionSectionIsNotTrackText)
 {
-    const ReadResult doc = readDocument(
+    const DocumentData doc = readDocument(
         u"[Channel1]\r\ncde\r\n[3MLE EXTENSION]\r\n/* comment */\r\nc=1\r\nd=AAAA\r\n[Channel2]\r\nfg\r\n");
     EXPECT_EQ(doc.slots[0].text, u"cde\r\n");
     EXPECT_EQ(doc.slots[1].text, u"fg\r\n");
@@ -69,7 +69,7 @@ TEST(FileReader, ForeignExtensionSectionIsNotTrackText)
 
 TEST(FileReader, MabiMmlPrefixesAndInstrumentMapping)
 {
-    const ReadResult doc = readDocument(
+    const DocumentData doc = readDocument(
         u"[Settings]\r\nInstrument1=130\r\nInstrument2=134\r\nInstrument3=135\r\nInstrument4=-1\r\n"
         u"Instrument5=127\r\nInstrument17=3\r\nVolume1=127\r\nVolume2=128\r\nPanpot1=0\r\nPanpot2=200\r\n"
         u"TrackName3=名前\r\n[Channel1]\r\nc\r\n");
@@ -87,7 +87,7 @@ TEST(FileReader, MabiMmlPrefixesAndInstrumentMapping)
 
 TEST(FileReader, EnsemblePlayer)
 {
-    const ReadResult doc = readDocument(
+    const DocumentData doc = readDocument(
         u"[Settings]\r\nEnsemblePlayer1=Alice,,129, 1 ,2,　17\r\nEnsemblePlayer2=Bob,1,5,6\r\n"
         u"EnsemblePlayer3=,x,1,7,8,9\r\n[Channel1]\r\nc\r\n");
     EXPECT_EQ(doc.slots[0].name, u"Alice");
@@ -102,17 +102,17 @@ TEST(FileReader, EnsemblePlayer)
 
 TEST(FileReader, ChannelPropertiesAndMarkers)
 {
-    const ReadResult doc = readDocument(
+    const DocumentData doc = readDocument(
         u"[ChannelProperty2]\r\nName=ベース\r\nPatch=131\r\nVolume=50\r\nPanpot=128\r\nMarker=2\r\n"
         u"[Marker]\r\nentry=96,ff00,サビ 前\r\nentry=-5,0x1A,\r\nentry=x\r\n[Channel2]\r\nc\r\n");
     EXPECT_EQ(doc.slots[1].name, u"ベース");
     EXPECT_EQ(doc.slots[1].instrument, 5);
     EXPECT_EQ(doc.slots[1].volume, 50);
     EXPECT_EQ(doc.slots[1].panpot, 64);
-    EXPECT_EQ(doc.slots[1].marker, 2);
+    EXPECT_EQ(doc.slots[1].startMarker, 2);
     ASSERT_EQ(doc.markers.size(), 2u);
-    EXPECT_EQ(doc.markers[0], (DocumentMarker{96, 0xFF00, u"サビ"}));
-    EXPECT_EQ(doc.markers[1], (DocumentMarker{-5, 0x1A, u""}));
+    EXPECT_EQ(doc.markers[0], (Marker{96, 0xFF00, u"サビ"}));
+    EXPECT_EQ(doc.markers[1], (Marker{-5, 0x1A, u""}));
 }
 
 TEST(FileReader, NothingReadIsFailure)
@@ -161,7 +161,7 @@ TEST(AtmarkReader, GroupsJoinPerSlot)
 {
     CMMLAtmarkReader reader({48, 3, 4});
     ASSERT_TRUE(reader.LoadText(u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;"));
-    const ReadResult& doc = reader.result();
+    const DocumentData& doc = reader.result();
     EXPECT_EQ(doc.slots[0].text, u"aa\r\n//Next MML@ group fund.\r\ndd");
     EXPECT_EQ(doc.slots[1].text, u"bb\r\n//Next MML@ group fund.\r\nee");
     EXPECT_EQ(doc.slots[2].text, u"cc\r\n//Next MML@ group fund.\r\nff");
@@ -211,7 +211,7 @@ TEST(AtmarkReader, LaterGroupsStartFromAFreshScroll)
 // A song split into a book and pasted back plays as it did.
 TEST(AtmarkReader, PastedBookPlaysLikeTheSong)
 {
-    ReadResult song;
+    DocumentData song;
     ASSERT_TRUE(openDocument(std::filesystem::path(ZEMA_CORPUS_DIR) / "mml" / "FF10 - besaid.mml", {}, song));
     std::vector<std::u16string> parts;
     for (const int32_t slot : effectiveTrackOrder(song)) {
@@ -237,7 +237,7 @@ TEST(AtmarkReader, AtMostSixteenFields)
     for (int i = 0; i < 20; ++i) text += u"c,";
     CMMLAtmarkReader reader;
     ASSERT_TRUE(reader.LoadText(text));
-    for (const TrackSlot& slot : reader.result().slots) EXPECT_EQ(slot.text, u"c");
+    for (const DocumentSlot& slot : reader.result().slots) EXPECT_EQ(slot.text, u"c");
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST(SmfCli, ImportListProfilesAndErrors)
     const auto out = folder / "chords.mml";
     const CliRun normal = runCli("import-smf " + quoted(chords) + " -o " + quoted(out) + " --profile 1");
     ASSERT_EQ(normal.status, 0) << normal.out;
-    ReadResult document;
+    DocumentData document;
     ASSERT_TRUE(openDocument(out, {}, document));
     EXPECT_TRUE(document.slots[0].used);
     EXPECT_EQ(document.slots[0].name, u"Track1");

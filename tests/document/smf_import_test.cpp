@@ -339,7 +339,7 @@ TEST(SmfImport, SelectionAmongManyChunksAndTheNewDocument)
     two.texts = {u"C", u"D"};
     two.title = u"T";
     two.copyright = u"S";
-    const ReadResult document = importedDocument(two, {480, 3, 4});
+    const DocumentData document = importedDocument(two, {480, 3, 4});
     EXPECT_EQ(document.timing, (TimingContext{480, 3, 4}));
     EXPECT_EQ(document.title, u"T");
     EXPECT_EQ(document.source, u"S");

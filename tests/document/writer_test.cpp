@@ -12,25 +12,25 @@
 namespace zema {
 namespace {
 
-std::string written(const ReadResult& doc, bool compact)
+std::string written(const DocumentData& doc, bool compact)
 {
     CMMLFileWriter writer(doc, compact);
     EXPECT_TRUE(writer.WriteToMemory());
     return writer.buffer();
 }
 
-ReadResult readBack(const std::string& bytes)
+DocumentData readBack(const std::string& bytes)
 {
     CMMLFileReader reader;
     EXPECT_TRUE(reader.LoadBytes(bytes));
-    ReadResult result = reader.result();
+    DocumentData result = reader.result();
     result.encoding.clear();
     return result;
 }
 
 TEST(FileWriter, NotCompactLineOrder)
 {
-    ReadResult doc;
+    DocumentData doc;
     doc.title = u"T";
     doc.memo = u"a\\b\r\nc\td";
     doc.slots[1].used = true;
@@ -52,7 +52,7 @@ TEST(FileWriter, NotCompactLineOrder)
 
 TEST(FileWriter, CompactKeepsTimingPropertiesAndMarkersInTheBlock)
 {
-    const ReadResult doc = test::sampleDocument();
+    const DocumentData doc = test::sampleDocument();
     const std::string bytes = written(doc, true);
     for (const char* absent : {"TimeBase", "ChannelProperty", "[Marker]", "Name="}) {
         EXPECT_EQ(bytes.find(absent), std::string::npos) << absent;
@@ -62,7 +62,7 @@ TEST(FileWriter, CompactKeepsTimingPropertiesAndMarkersInTheBlock)
 
 TEST(FileWriter, RoundTripsBothModes)
 {
-    ReadResult doc = test::sampleDocument();
+    DocumentData doc = test::sampleDocument();
     doc.markers.push_back({500, 0x10, u"with space"});
     for (bool compact : {true, false}) {
         EXPECT_EQ(readBack(written(doc, compact)), doc) << compact;
@@ -71,7 +71,7 @@ TEST(FileWriter, RoundTripsBothModes)
 
 TEST(FileWriter, UnencodableTextIsWrittenAsUtf8)
 {
-    ReadResult doc = test::sampleDocument();
+    DocumentData doc = test::sampleDocument();
     doc.title = u"노래 🎵";
     doc.slots[0].name = u"베이스";
     doc.markers[1].name = u"😀";
@@ -95,7 +95,7 @@ TEST(FileWriter, BracketedRunsAreRemoved)
     EXPECT_EQ(removeBracketedRuns(u"a[open"), u"a[open");
     EXPECT_EQ(removeBracketedRuns(u"]a"), u"]a");
 
-    ReadResult doc;
+    DocumentData doc;
     doc.slots[0].used = true;
     doc.slots[0].text = u"cde[Channel2]fg\r\n[Settings]\r\n";
     EXPECT_EQ(readBack(written(doc, true)).slots[0].text, u"cdefg\r\n\r\n");
@@ -106,13 +106,13 @@ TEST(FileWriter, TrackOrderFaultsHideNothing)
 {
     // An order that lists a slot twice, an unused slot and leaves out a used
     // one: every used slot is written once.
-    ReadResult doc;
+    DocumentData doc;
     for (int slot : {1, 3, 5}) {
         doc.slots[slot].used = true;
         doc.slots[slot].text = u"c" + std::u16string(1, static_cast<char16_t>(u'0' + slot)) + u"\r\n";
     }
     doc.trackOrder = {5, 5, 2, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    const ReadResult back = readBack(written(doc, true));
+    const DocumentData back = readBack(written(doc, true));
     EXPECT_EQ(back.slots[5].text, u"c5\r\n");
     EXPECT_EQ(back.slots[3].text, u"c3\r\n");
     EXPECT_EQ(effectiveTrackOrder(back), (std::vector<int32_t>{5, 1, 3}));
@@ -138,7 +138,7 @@ TEST(FileWriter, SaveReplacesOnlyAfterSuccess)
     const std::string before = test::readBytes(path);
     if (::geteuid() != 0) {
         ::chmod(folder.path().c_str(), 0500);
-        CMMLFileWriter again(ReadResult{}, true);
+        CMMLFileWriter again(DocumentData{}, true);
         EXPECT_FALSE(again.SaveFile(path));
         ::chmod(folder.path().c_str(), 0700);
         EXPECT_EQ(test::readBytes(path), before);

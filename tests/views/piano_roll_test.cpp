@@ -262,12 +262,7 @@ TEST_F(PianoRollTest, KeyStripLabelsOnlyFromSixPixelRows)
 
 TEST_F(PianoRollTest, TooltipsForNotesAndMarkers)
 {
-    TrackEvent intro;
-    intro.kind = TrackEventKind::MarkerEntry;
-    intro.tick = 432;
-    intro.value = 0x00FF8000;
-    intro.text = u"Intro";
-    song.markers.push_back(intro);
+    song.markers.push_back(Marker{432, 0x00FF8000, u"Intro"});
     ctrl->songChanged();
 
     EXPECT_EQ(ctrl->tooltipAt(QPoint(180, 212)), QStringLiteral("O4 V8 Gate96\n"));
@@ -279,11 +274,7 @@ TEST_F(PianoRollTest, TooltipsForNotesAndMarkers)
 
 TEST_F(PianoRollTest, MarkerMenuEntriesAndCommands)
 {
-    TrackEvent intro;
-    intro.kind = TrackEventKind::MarkerEntry;
-    intro.tick = 432;
-    intro.text = u"Intro";
-    song.markers.push_back(intro);
+    song.markers.push_back(Marker{432, 0, u"Intro"});
     ctrl->songChanged();
 
     EXPECT_EQ(ctrl->markerIndexAt(QPoint(41, 5)), 0);

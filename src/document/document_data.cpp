@@ -1,17 +1,17 @@
-#include "document/read_result.h"
+#include "document/document_data.h"
 
 #include <algorithm>
 
 namespace zema {
 
-void ReadResult::clear(const TimingContext& defaults)
+void DocumentData::clear(const TimingContext& defaults)
 {
     title.clear();
     source.clear();
     memo.clear();
     timing = defaults;
     for (int i = 0; i < kTrackCount; ++i) {
-        slots[i] = TrackSlot{};
+        slots[i] = DocumentSlot{};
         slots[i].channel = i;
     }
     trackOrder.fill(-1);
@@ -21,18 +21,18 @@ void ReadResult::clear(const TimingContext& defaults)
     encoding.clear();
 }
 
-std::vector<int32_t> effectiveTrackOrder(const ReadResult& result)
+std::vector<int32_t> effectiveTrackOrder(const DocumentData& document)
 {
     std::vector<int32_t> order;
     std::array<bool, kTrackCount> listed{};
-    for (int32_t slot : result.trackOrder) {
+    for (int32_t slot : document.trackOrder) {
         if (slot == -1) break;
-        if (slot < 0 || slot >= kTrackCount || listed[slot] || !result.slots[slot].used) continue;
+        if (slot < 0 || slot >= kTrackCount || listed[slot] || !document.slots[slot].used) continue;
         listed[slot] = true;
         order.push_back(slot);
     }
     for (int32_t slot = 0; slot < kTrackCount; ++slot) {
-        if (result.slots[slot].used && !listed[slot]) order.push_back(slot);
+        if (document.slots[slot].used && !listed[slot]) order.push_back(slot);
     }
     return order;
 }
