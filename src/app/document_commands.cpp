@@ -72,10 +72,7 @@ bool applyTiming(Song& song, const TimingContext& timing)
         old.denominator == timing.denominator) {
         return false;
     }
-    for (TrackEvent& marker : song.markers) {
-        marker.tick = rescaled(marker.tick, timing.timebase, old.timebase);
-        marker.length = rescaled(marker.length, timing.timebase, old.timebase);
-    }
+    for (Marker& marker : song.markers) marker.tick = rescaled(marker.tick, timing.timebase, old.timebase);
     song.timing = timing;
     recompileAll(song);
     return true;
@@ -87,21 +84,21 @@ std::u16string markerPositionText(const TimingContext& timing, int32_t tick)
     return formatText(u"%04d:%04d", {tick / measure, tick % measure});
 }
 
-int32_t newMarkerColour(const Song& song, int32_t tick)
+uint32_t newMarkerColour(const Song& song, int32_t tick)
 {
     // Distinct, readable colours (0x00BBGGRR).
-    static constexpr std::array<int32_t, 6> kPalette = {0x3030E0, 0x30A030, 0xE07030, 0x20A0E0, 0xC040C0, 0xA0A020};
-    int32_t before = kSongStartMarkerColour;
-    std::optional<int32_t> after;
-    for (const TrackEvent& marker : song.markers) {
+    static constexpr std::array<uint32_t, 6> kPalette = {0x3030E0, 0x30A030, 0xE07030, 0x20A0E0, 0xC040C0, 0xA0A020};
+    uint32_t before = kSongStartMarkerColour;
+    std::optional<uint32_t> after;
+    for (const Marker& marker : song.markers) {
         if (marker.tick <= tick) {
-            before = marker.value;
+            before = marker.colour;
         } else {
-            after = marker.value;
+            after = marker.colour;
             break;
         }
     }
-    for (int32_t colour : kPalette) {
+    for (uint32_t colour : kPalette) {
         if (colour != before && (!after || colour != *after)) return colour;
     }
     return kPalette.front();
@@ -109,33 +106,28 @@ int32_t newMarkerColour(const Song& song, int32_t tick)
 
 int32_t insertMarker(Song& song, int32_t tick, std::u16string name)
 {
-    TrackEvent marker;
-    marker.kind = TrackEventKind::MarkerEntry;
-    marker.tick = tick;
-    marker.value = newMarkerColour(song, tick);
-    marker.text = std::move(name);
-    marker.trackIndex = kMarkerTrackIndex;
+    Marker marker{tick, newMarkerColour(song, tick), std::move(name)};
     const auto at = std::upper_bound(song.markers.begin(), song.markers.end(), tick,
-                                     [](int32_t t, const TrackEvent& m) { return t < m.tick; });
+                                     [](int32_t t, const Marker& m) { return t < m.tick; });
     const auto index = static_cast<int32_t>(at - song.markers.begin());
     song.markers.insert(at, std::move(marker));
     recompileAll(song);
     return index;
 }
 
-std::optional<TrackEvent> renameMarker(Song& song, int32_t index, std::u16string name)
+std::optional<Marker> renameMarker(Song& song, int32_t index, std::u16string name)
 {
     if (index < 0 || static_cast<size_t>(index) >= song.markers.size()) return std::nullopt;
-    TrackEvent previous = song.markers[static_cast<size_t>(index)];
-    song.markers[static_cast<size_t>(index)].text = std::move(name);
+    Marker previous = song.markers[static_cast<size_t>(index)];
+    song.markers[static_cast<size_t>(index)].name = std::move(name);
     recompileAll(song);
     return previous;
 }
 
-std::optional<TrackEvent> removeMarker(Song& song, int32_t index)
+std::optional<Marker> removeMarker(Song& song, int32_t index)
 {
     if (index < 0 || static_cast<size_t>(index) >= song.markers.size()) return std::nullopt;
-    TrackEvent removed = song.markers[static_cast<size_t>(index)];
+    Marker removed = song.markers[static_cast<size_t>(index)];
     song.markers.erase(song.markers.begin() + index);
     recompileAll(song);
     return removed;
@@ -158,10 +150,7 @@ std::optional<Song> migratedSong(const Song& song)
         migrateTrack(track.text, text);
         track.text = std::move(text);
     }
-    for (TrackEvent& marker : out.markers) {
-        marker.tick = rescaled(marker.tick, 96, 32);
-        marker.length = rescaled(marker.length, 96, 32);
-    }
+    for (Marker& marker : out.markers) marker.tick = rescaled(marker.tick, 96, 32);
     recompileAll(out);
     return out;
 }

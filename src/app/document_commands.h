@@ -34,14 +34,14 @@ bool applyTiming(Song& song, const TimingContext& timing);
 // "%04d:%04d": the measure of `tick` and the tick within it.
 [[nodiscard]] std::u16string markerPositionText(const TimingContext& timing, int32_t tick);
 // A colour for a new marker at `tick` that differs from both neighbours'.
-[[nodiscard]] int32_t newMarkerColour(const Song& song, int32_t tick);
+[[nodiscard]] uint32_t newMarkerColour(const Song& song, int32_t tick);
 // Inserts a marker in tick order (after markers at the same tick) and merges
 // the list again; returns its index in Song::markers.
 int32_t insertMarker(Song& song, int32_t tick, std::u16string name);
 // Renames or removes marker `index` of Song::markers; the removed or previous
 // marker for the undo step, nothing for an index out of range.
-std::optional<TrackEvent> renameMarker(Song& song, int32_t index, std::u16string name);
-std::optional<TrackEvent> removeMarker(Song& song, int32_t index);
+std::optional<Marker> renameMarker(Song& song, int32_t index, std::u16string name);
+std::optional<Marker> removeMarker(Song& song, int32_t index);
 
 // The 32→96 migration: nothing unless the song's timebase is 32.
 [[nodiscard]] std::optional<Song> migratedSong(const Song& song);

@@ -18,15 +18,6 @@ void swapTrackProperties(Track& a, Track& b)
     std::swap(a.reserved, b.reserved);
 }
 
-void copyTrackProperties(const Track& from, Track& to)
-{
-    Track source = from;  // the fields swapTrackProperties knows, without the text and events
-    source.text.clear();
-    source.events.clear();
-    source.states.clear();
-    swapTrackProperties(to, source);
-}
-
 }  // namespace
 
 GroupConfiguration groupConfigurationOf(const Song& song, bool withProperties)
@@ -35,11 +26,7 @@ GroupConfiguration groupConfigurationOf(const Song& song, bool withProperties)
     configuration.groups = song.groups;
     for (int i = 0; i < kTrackCount; ++i) configuration.trackGroups[static_cast<size_t>(i)] = song.tracks[static_cast<size_t>(i)].group;
     if (withProperties) {
-        for (const Track& track : song.tracks) {
-            Track properties;
-            copyTrackProperties(track, properties);
-            configuration.properties.push_back(std::move(properties));
-        }
+        for (const Track& track : song.tracks) configuration.properties.push_back(track);
         configuration.trackOrder = song.trackOrder;
     }
     return configuration;
@@ -135,7 +122,7 @@ void CMMLHistory::apply(HistoryStep& step, bool undoing)
             for (size_t i = 0; i < song_.tracks.size(); ++i) song_.tracks[i].group = configuration->trackGroups[i];
             if (full) {
                 for (size_t i = 0; i < song_.tracks.size(); ++i) {
-                    swapTrackProperties(song_.tracks[i], configuration->properties[i]);
+                    static_cast<TrackProperties&>(song_.tracks[i]) = configuration->properties[i];
                 }
                 if (!configuration->trackOrder.empty()) song_.trackOrder = std::move(configuration->trackOrder);
             }

@@ -29,7 +29,7 @@ enum class HistoryKind : int32_t {
 struct GroupConfiguration {
     std::vector<TrackGroup> groups;
     std::array<int32_t, kTrackCount> trackGroups{};
-    std::vector<Track> properties;      // per slot, without text or events; empty: not kept
+    std::vector<TrackProperties> properties;  // per slot; empty: not kept
     std::vector<int32_t> trackOrder;    // empty: not kept
 };
 

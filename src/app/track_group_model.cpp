@@ -8,34 +8,15 @@
 
 namespace zema {
 
-namespace {
-// The properties of a slot, without its text and compiled lists.
-Track propertiesOf(const Track& track)
-{
-    Track copy = track;
-    copy.text.clear();
-    copy.events.clear();
-    copy.states.clear();
-    return copy;
-}
-
-bool sameProperties(const Track& a, const Track& b)
-{
-    return a.name == b.name && a.instrument == b.instrument && a.volume == b.volume && a.panpot == b.panpot &&
-           a.startMarker == b.startMarker && a.group == b.group && a.trackType == b.trackType && a.mute == b.mute &&
-           a.groupLink == b.groupLink;
-}
-}  // namespace
-
 TrackGroupEditor::TrackGroupEditor(const Song& song) : groups_(song.groups)
 {
     if (groups_.empty()) groups_.push_back({});
-    for (size_t i = 0; i < tracks_.size(); ++i) tracks_[i] = propertiesOf(song.tracks[i]);
+    for (size_t i = 0; i < tracks_.size(); ++i) tracks_[i] = song.tracks[i];
     for (int32_t slot : song.trackOrder) {
         if (slot >= 0 && slot < kTrackCount && song.tracks[static_cast<size_t>(slot)].used) order_.push_back(slot);
     }
     // A group number the song does not have belongs to the global group.
-    for (Track& track : tracks_) {
+    for (TrackProperties& track : tracks_) {
         if (track.group < 0 || static_cast<size_t>(track.group) >= groups_.size()) track.group = 0;
     }
 }
@@ -67,7 +48,7 @@ bool TrackGroupEditor::deleteGroup(int group)
 {
     if (group <= 0 || static_cast<size_t>(group) >= groups_.size()) return false;
     groups_.erase(groups_.begin() + group);
-    for (Track& track : tracks_) {
+    for (TrackProperties& track : tracks_) {
         if (track.group == group) track.group = 0;
         else if (track.group > group) --track.group;
     }
@@ -96,18 +77,9 @@ std::vector<int32_t> TrackGroupEditor::apply(Song& song, bool saveOrder) const
 {
     std::vector<int32_t> changed;
     for (int32_t slot : order_) {
-        Track& target = song.tracks[static_cast<size_t>(slot)];
-        const Track& edited = track(slot);
-        if (sameProperties(target, edited)) continue;
-        target.name = edited.name;
-        target.instrument = edited.instrument;
-        target.volume = edited.volume;
-        target.panpot = edited.panpot;
-        target.startMarker = edited.startMarker;
-        target.group = edited.group;
-        target.trackType = edited.trackType;
-        target.mute = edited.mute;
-        target.groupLink = edited.groupLink;
+        TrackProperties& target = song.tracks[static_cast<size_t>(slot)];
+        if (target == track(slot)) continue;
+        target = track(slot);
         changed.push_back(slot);
     }
     song.groups = groups_;
@@ -133,9 +105,9 @@ std::vector<std::u16string> startMarkerEntries(const Song& song)
 {
     std::vector<std::u16string> entries = {loadString("IDS_MAIN_TOPMARKER")};
     const int32_t measure = std::max(1, ticksPerMeasure(song.timing));
-    for (const TrackEvent& marker : song.markers) {
+    for (const Marker& marker : song.markers) {
         entries.push_back(
-            formatText(u"[%02d:%03d] %s", {marker.tick / measure, marker.tick % measure, std::u16string_view(marker.text)}));
+            formatText(u"[%02d:%03d] %s", {marker.tick / measure, marker.tick % measure, std::u16string_view(marker.name)}));
     }
     return entries;
 }

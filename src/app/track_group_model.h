@@ -34,8 +34,8 @@ public:
     void moveTrack(int32_t slot, int group, std::optional<int32_t> before = std::nullopt);
 
     // The edited properties of a slot in use.
-    [[nodiscard]] Track& track(int32_t slot) { return tracks_[static_cast<size_t>(slot)]; }
-    [[nodiscard]] const Track& track(int32_t slot) const { return tracks_[static_cast<size_t>(slot)]; }
+    [[nodiscard]] TrackProperties& track(int32_t slot) { return tracks_[static_cast<size_t>(slot)]; }
+    [[nodiscard]] const TrackProperties& track(int32_t slot) const { return tracks_[static_cast<size_t>(slot)]; }
 
     // Writes groups, properties and, with `saveOrder`, the tree's order as
     // the tab order into `song`. Returns the slots whose group or properties
@@ -44,7 +44,7 @@ public:
 
 private:
     std::vector<TrackGroup> groups_;
-    std::array<Track, kTrackCount> tracks_;  // properties only: no text or events
+    std::array<TrackProperties, kTrackCount> tracks_;
     std::vector<int32_t> order_;             // slots in use, in tab order
 };
 

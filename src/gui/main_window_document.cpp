@@ -73,8 +73,8 @@ void CMainWindow::markerCommand(int command, int tick, int markerIndex)
     }
     case kMarkerEditCommand: {
         if (index < 0 || static_cast<size_t>(index) >= song_.markers.size()) return;
-        const TrackEvent& marker = song_.markers[static_cast<size_t>(index)];
-        CMMLMarkerDlg dialog(true, qt(marker.text), qt(markerPositionText(song_.timing, marker.tick)), this);
+        const Marker& marker = song_.markers[static_cast<size_t>(index)];
+        CMMLMarkerDlg dialog(true, qt(marker.name), qt(markerPositionText(song_.timing, marker.tick)), this);
         const int answer = prompts_.markerEdit ? prompts_.markerEdit(dialog) : dialog.exec();
         if (answer == CMMLMarkerDlg::kDeleteResult) {
             if (auto removed = removeMarker(song_, index)) history_.record(HistoryKind::MarkerDeleted, index, 0, *removed);

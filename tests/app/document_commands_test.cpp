@@ -9,14 +9,7 @@
 namespace zema {
 namespace {
 
-TrackEvent markerEvent(int32_t tick, std::u16string name)
-{
-    TrackEvent marker;
-    marker.kind = TrackEventKind::MarkerEntry;
-    marker.tick = tick;
-    marker.text = std::move(name);
-    return marker;
-}
+Marker markerEvent(int32_t tick, std::u16string name) { return {tick, 0, std::move(name)}; }
 
 Song songWithTracks(int count)
 {
@@ -63,11 +56,11 @@ TEST(Markers, InsertRenameRemoveAndColours)
     EXPECT_EQ(insertMarker(song, 96, u"A"), 0);
     EXPECT_EQ(insertMarker(song, 192, u"C"), 2) << "after markers at the same tick";
     for (size_t i = 0; i < song.markers.size(); ++i) {
-        EXPECT_NE(song.markers[i].value, i == 0 ? kSongStartMarkerColour : song.markers[i - 1].value);
+        EXPECT_NE(song.markers[i].colour, i == 0 ? kSongStartMarkerColour : song.markers[i - 1].colour);
     }
-    EXPECT_EQ(renameMarker(song, 1, u"B2")->text, u"B");
-    EXPECT_EQ(song.markers[1].text, u"B2");
-    EXPECT_EQ(removeMarker(song, 0)->text, u"A");
+    EXPECT_EQ(renameMarker(song, 1, u"B2")->name, u"B");
+    EXPECT_EQ(song.markers[1].name, u"B2");
+    EXPECT_EQ(removeMarker(song, 0)->name, u"A");
     EXPECT_FALSE(removeMarker(song, 5));
     EXPECT_EQ(song.markers.size(), 2u);
 }

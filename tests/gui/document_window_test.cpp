@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, DocumentPropertiesCheckTheTimebaseAndMoveMarkers)
     };
     w.pianoRoll().onMarkerCommand(kMarkerCreateCommand, 37, 0);
     ASSERT_EQ(w.song().markers.size(), 1u);
-    EXPECT_EQ(w.song().markers[0].text, u"Intro");
+    EXPECT_EQ(w.song().markers[0].name, u"Intro");
 
     onDocumentProperties = [](CMMLPropatyDlg& dialog) {
         child<QLineEdit>(dialog, "IDC_EDT_TITLE")->setText(QStringLiteral("Waltz"));
@@ -79,13 +79,13 @@ TEST_F(MainWindowTest, MarkerEditDeleteAndUndo)
     w.pianoRoll().onMarkerCommand(kMarkerCreateCommand, 96, 0);
     w.pianoRoll().onMarkerCommand(kMarkerCreateCommand, 192, 0);
     ASSERT_EQ(w.song().markers.size(), 2u);
-    EXPECT_EQ(w.song().markers[0].text, u"新規マーカー");
+    EXPECT_EQ(w.song().markers[0].name, u"新規マーカー");
     onMarker = [](CMMLMarkerDlg& dialog) {
         dialog.nameField().setText(QStringLiteral("B"));
         return int(QDialog::Accepted);
     };
     w.pianoRoll().onMarkerCommand(kMarkerEditCommand, 0, 2);
-    EXPECT_EQ(w.song().markers[1].text, u"B");
+    EXPECT_EQ(w.song().markers[1].name, u"B");
     onMarker = [](CMMLMarkerDlg&) { return CMMLMarkerDlg::kDeleteResult; };
     w.pianoRoll().onMarkerCommand(kMarkerEditCommand, 0, 1);
     ASSERT_EQ(w.song().markers.size(), 1u);
@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, MarkerEditDeleteAndUndo)
         w.runCommand(command::kUndo);
         EXPECT_EQ(w.song().markers.size(), expected);
     }
-    EXPECT_EQ(w.song().markers[1].text, u"新規マーカー");
+    EXPECT_EQ(w.song().markers[1].name, u"新規マーカー");
 }
 
 TEST_F(MainWindowTest, MigrationMakesANewModifiedDocumentAndKeepsTheOldFile)

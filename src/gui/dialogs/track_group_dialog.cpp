@@ -212,7 +212,7 @@ void CMMLTrackGroupDlg::onSelection()
     for (QWidget* control : trackControls_) control->setEnabled(shownSlot_ >= 0);
     if (shownSlot_ < 0) return;
     filling_ = true;
-    const Track& track = editor_.track(shownSlot_);
+    const TrackProperties& track = editor_.track(shownSlot_);
     name_->setText(qt(track.name));
     instrument_->setCurrentIndex(instrumentItemIndex(track.instrument, instruments_, input_.presets));
     start_->setCurrentIndex(std::clamp(track.startMarker, 0, start_->count() - 1));
@@ -227,7 +227,7 @@ void CMMLTrackGroupDlg::onSelection()
 void CMMLTrackGroupDlg::readControls()
 {
     if (filling_ || shownSlot_ < 0) return;
-    Track& track = editor_.track(shownSlot_);
+    TrackProperties& track = editor_.track(shownSlot_);
     track.name = name_->text().toStdU16String();
     const int item = instrument_->currentIndex();
     if (item >= 0 && static_cast<size_t>(item) < instruments_.size()) {
