@@ -215,6 +215,10 @@ constexpr StringEntry kStrings[] = {
     {"IDS_CB_EX_BOOK_RESULT", 11007, u"楽譜集のスクロール %d / %d をコピーしました。"},
     {"IDS_CB_EX_BOOK_TOO_MANY", 11008, u"楽譜集に収まりません。スクロールが %d 枚必要です(最大 5 枚)。"},
     {"IDS_CB_EX_BOOK_FAILED", 11009, u"このランクでは楽譜集に分けられません。"},
+    // Strings added for the MIDI import from the window.
+    {"IDS_SMF_IM_READING", 11200, u"標準MIDIファイルを読み込んでいます..."},
+    {"IDS_SMF_IM_CONVERTING", 11201, u"標準MIDIファイルを変換しています..."},
+    {"IDS_SMF_IM_NOTHING", 11202, u"選択したトラックには変換できるイベントがありません。"},
 };
 
 constexpr int32_t kFirstId = 10000;

@@ -37,6 +37,9 @@ namespace zema {
 class CEditorFrame;
 class CMMLClipExportDlg;
 class CMMLClipImportDlg;
+class CMMLSmfImportDlg;
+class CMMLWaveExportDlg;
+class CBackgroundWork;
 struct ClipImportChoice;
 struct ReadResult;
 class CAutosaver;
@@ -49,6 +52,12 @@ class CPianoInputCtrl;
 // Installs Qt's own translations (standard buttons and dialogs) for the
 // loaded language: its tag's language, or Japanese for the built-in texts.
 void applyQtTranslation(const CMultiLanguage& language);
+
+// A file chosen in a save dialog and the entry of its filter list (0 = the first).
+struct ChosenFile {
+    QString path;
+    int filterIndex = 0;
+};
 
 // What the window asks the user. Tests replace these to drive the window
 // without dialogs.
@@ -69,6 +78,15 @@ struct WindowPrompts {
     std::function<void(CMMLClipExportDlg& dialog)> clipboardExport;
     // The clipboard import dialog: the choice, or nothing when cancelled; empty: shown modally.
     std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg& dialog)> clipboardImport;
+    // The save dialogs of the exports (title, filter, proposed name, default
+    // extension): the file and filter entry chosen, or nothing when cancelled.
+    std::function<std::optional<ChosenFile>(const QString& title, const QString& filter, const QString& proposed,
+                                            const QString& defaultSuffix)>
+        exportFile;
+    // The MIDI import dialog, built and ready: true when it closed with OK; empty: shown modally.
+    std::function<bool(CMMLSmfImportDlg& dialog)> smfImport;
+    // The WAVE export dialog once its file is chosen and the render runs; empty: shown modally.
+    std::function<void(CMMLWaveExportDlg& dialog)> waveExport;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -197,12 +215,18 @@ private:
     void registerViewCommands();      // main_window_view.cpp: layouts, tool windows, piano roll targets
     void registerSettingsCommands();  // main_window_settings.cpp: language, preferences, about
     void registerClipboardCommands(); // main_window_clipboard.cpp: to and from the game's MML@ text
+    void registerMediaCommands();     // main_window_media.cpp: MIDI files in and out, WAVE files out
 
     // To and from the game (main_window_clipboard.cpp).
     void exportToClipboard();
     void importFromClipboard();
     // Makes a pasted or imported document the current, untitled and modified one.
     void takeImportedDocument(const ReadResult& document);
+
+    // MIDI and WAVE files (main_window_media.cpp).
+    void importSmfFile();
+    void exportSmfFile();
+    void exportWaveFile();
 
     // Documents.
     void rebuildRecentMenu();
@@ -274,7 +298,9 @@ private:
     CMMLHistory history_;
     std::unique_ptr<PlayerController> player_;
     std::unique_ptr<CAutosaver> autosaver_;
+    std::unique_ptr<CBackgroundWork> background_;  // long conversions off the window thread
     QString documentPath_;
+    QString suggestedPath_;  // proposed by Save As while the document is untitled (an imported MIDI file's name)
     std::time_t loadStamp_ = 0;
     bool saving_ = false;
     bool shownBusy_ = false;  // the busy state the menu entries were last enabled for

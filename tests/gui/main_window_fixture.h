@@ -19,6 +19,8 @@
 #include "editor/qt_test_support.h"
 #include "gui/dialogs/clip_export_dialog.h"
 #include "gui/dialogs/clip_import_dialog.h"
+#include "gui/dialogs/smf_import_dialog.h"
+#include "gui/dialogs/wave_export_dialog.h"
 #include "gui/main_window.h"
 #include "gui/scripted_messages.h"
 
@@ -35,7 +37,10 @@ protected:
         correctSettings(settings);
         WindowPrompts prompts;
         prompts.message = prompt();
-        prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
+        prompts.saveFile = [this](const QString&, const QString&, const QString& proposed) {
+            saveProposals.push_back(proposed);
+            return savePath;
+        };
         prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
         prompts.trackName = [this](const QString&) { return newName; };
         prompts.preferences = [this](const PreferencesInput& input) -> std::optional<PreferencesValues> {
@@ -47,6 +52,15 @@ protected:
         };
         prompts.clipboardImport = [this](CMMLClipImportDlg& dialog) -> std::optional<ClipImportChoice> {
             return onImport ? onImport(dialog) : std::nullopt;
+        };
+        prompts.exportFile = [this](const QString& title, const QString&, const QString& proposed,
+                                    const QString& suffix) {
+            exportPrompts.push_back({title, proposed, suffix});
+            return exportChoice;
+        };
+        prompts.smfImport = [this](CMMLSmfImportDlg& dialog) { return onSmfImport && onSmfImport(dialog); };
+        prompts.waveExport = [this](CMMLWaveExportDlg& dialog) {
+            if (onWaveExport) onWaveExport(dialog);
         };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
@@ -77,6 +91,7 @@ protected:
     test::TempFolder folder;
     std::unique_ptr<CMainWindow> window;
     QString savePath;
+    std::vector<QString> saveProposals;  // what each Save As dialog was opened with
     QString openPath;
     std::optional<QString> newName;
     // The preferences sheet's answer (nothing: Cancel) and the pages it was opened on.
@@ -85,6 +100,18 @@ protected:
     // What the clipboard dialogs do once built (nothing: closed at once, cancelled).
     std::function<void(CMMLClipExportDlg&)> onExport;
     std::function<std::optional<ClipImportChoice>(CMMLClipImportDlg&)> onImport;
+    // The exports' save dialogs: what they were asked, and the answer (nothing: cancelled).
+    struct ExportPrompt {
+        QString title;
+        QString proposed;
+        QString suffix;
+    };
+    std::vector<ExportPrompt> exportPrompts;
+    std::optional<ChosenFile> exportChoice;
+    // What the MIDI import dialog does once built; true for OK (nothing: cancelled).
+    std::function<bool(CMMLSmfImportDlg&)> onSmfImport;
+    // What the WAVE export dialog does once its render runs (nothing: left alone).
+    std::function<void(CMMLWaveExportDlg&)> onWaveExport;
 };
 
 }  // namespace zema

@@ -559,12 +559,12 @@ TEST_F(MainWindowTest, MenuEntriesAreEnabledByTheirAreasAndLaterDialogsStayOff)
     w.refreshCommandStates();
     for (int32_t id : {command::kConfig, command::kFileNew, command::kUndo, command::kOptimizeAll,
                        command::kPlayToggle, command::kViewMonitor, command::kLanguageBuiltIn, command::kAbout,
-                       command::kImportMml, command::kExportMmla}) {
+                       command::kImportMml, command::kExportMmla, command::kImportSmf, command::kExportSmf,
+                       command::kExportWav}) {
         EXPECT_TRUE(w.action(id)->isEnabled()) << id;
     }
     // Their dialogs come with later versions; the syntax check never does anything.
-    for (int32_t id : {command::kImportSmf, command::kExportSmf,
-                       command::kExportWav, command::kDocumentProperty, command::kMigration, command::kSearch,
+    for (int32_t id : {command::kDocumentProperty, command::kMigration, command::kSearch,
                        command::kReplace, command::kTrackProperty, command::kMmlCheck}) {
         EXPECT_FALSE(w.action(id)->isEnabled()) << id;
     }

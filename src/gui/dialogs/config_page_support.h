@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QString>
 #include <vector>
 
@@ -37,6 +38,21 @@ inline void fillChoices(QComboBox* box, const std::vector<SettingChoice>& choice
 inline void fillTexts(QComboBox* box, const std::vector<std::u16string>& texts)
 {
     for (const std::u16string& text : texts) box->addItem(qt(text));
+}
+
+// A list whose entries are picked by clicking them, each picked one with a check mark.
+inline QListWidget* checkList(const char* symbol)
+{
+    auto* list = namedWidget<QListWidget>(symbol);
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+inline void setChecked(QListWidgetItem* item, bool selected)
+{
+    item->setSelected(selected);
+    item->setData(Qt::CheckStateRole, selected ? Qt::Checked : Qt::Unchecked);
 }
 
 // The value of the selected entry of a box filled by fillChoices; `fallback` when none is selected.
