@@ -56,10 +56,13 @@ bool CBackgroundWork::wait(QWidget* parent, const QString& title, const QString&
         progress.setAutoClose(false);
         progress.setAutoReset(false);
         bool cancelled = false;
-        QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        const auto cancel = [&] {
             cancelled = true;
             loop.quit();
-        });
+        };
+        // The Cancel button, and Escape, which rejects the dialog without its canceled().
+        QObject::connect(&progress, &QProgressDialog::canceled, &loop, cancel);
+        QObject::connect(&progress, &QDialog::rejected, &loop, cancel);
         QObject::disconnect(&poll, nullptr, &loop, nullptr);
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
             if (done->load()) loop.quit();
