@@ -67,12 +67,23 @@ void chooseProfile(CMMLSmfImportDlg& dialog, SmfImportProfile profile)
     Q_EMIT dialog.profiles().activated(index);
 }
 
-TEST_F(MainWindowTest, AMidiFileBecomesANewUntitledDocumentThroughTheDialog)
+// The window with an edited first track, answering the modified prompt with
+// No (discard), and `midiFile` of the corpus chosen in the open dialog.
+class MediaWindowTest : public MainWindowTest {
+protected:
+    CMainWindow& editedWindowImporting(const char* midiFile)
+    {
+        auto& w = makeWindow();
+        type(0, "cde");
+        answers = {QMessageBox::No};
+        openPath = corpusMidi(midiFile);
+        return w;
+    }
+};
+
+TEST_F(MediaWindowTest, AMidiFileBecomesANewUntitledDocumentThroughTheDialog)
 {
-    auto& w = makeWindow();
-    type(0, "cde");
-    answers = {QMessageBox::No};  // the modified prompt: discard
-    openPath = corpusMidi("test-2-tracks-type-1.mid");
+    auto& w = editedWindowImporting("test-2-tracks-type-1.mid");
     QStringList listed;
     QString information;
     onSmfImport = [&](CMMLSmfImportDlg& dialog) {
@@ -112,12 +123,9 @@ TEST_F(MainWindowTest, AMidiFileBecomesANewUntitledDocumentThroughTheDialog)
     EXPECT_TRUE(saveProposals[0].endsWith(QStringLiteral("/test-2-tracks-type-1.mml"))) << saveProposals[0].toStdString();
 }
 
-TEST_F(MainWindowTest, TheImportDialogRefusesWhatCannotBeConverted)
+TEST_F(MediaWindowTest, TheImportDialogRefusesWhatCannotBeConverted)
 {
-    auto& w = makeWindow();
-    type(0, "cde");
-    openPath = corpusMidi("test-2-tracks-type-0.mid");
-    answers = {QMessageBox::No};
+    auto& w = editedWindowImporting("test-2-tracks-type-0.mid");
     QStringList listed;
     onSmfImport = [&](CMMLSmfImportDlg& dialog) {
         for (int i = 0; i < dialog.trackList().count(); ++i) listed << dialog.trackList().item(i)->text();
@@ -148,16 +156,14 @@ TEST_F(MainWindowTest, TheImportDialogRefusesWhatCannotBeConverted)
     EXPECT_FALSE(w.settings().smfSpreadTrack);
 }
 
-TEST_F(MainWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
+TEST_F(MediaWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
 {
     struct Row {
         const char* file;
     };
     for (const Row row : {Row{"test-not-a-midi-file.mid"}, Row{"test-empty-file.mid"}, Row{"no-such-file.mid"}}) {
         messages.clear();
-        auto& w = makeWindow();
-        type(0, "cde");
-        openPath = corpusMidi(row.file);
+        auto& w = editedWindowImporting(row.file);
         bool shown = false;
         onSmfImport = [&](CMMLSmfImportDlg&) { return shown = true; };
         w.runCommand(command::kImportSmf);
@@ -169,12 +175,9 @@ TEST_F(MainWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
     }
 }
 
-TEST_F(MainWindowTest, SelectedTracksWithNothingToConvertKeepTheCurrentDocument)
+TEST_F(MediaWindowTest, SelectedTracksWithNothingToConvertKeepTheCurrentDocument)
 {
-    auto& w = makeWindow();
-    type(0, "cde");
-    answers = {QMessageBox::No};
-    openPath = corpusMidi("test-karaoke-kar.mid");
+    auto& w = editedWindowImporting("test-karaoke-kar.mid");
     onSmfImport = [](CMMLSmfImportDlg& dialog) {
         // Only the lyrics, with comments off.
         EXPECT_EQ(dialog.trackList().item(1)->text(), QStringLiteral(" 2 : --- Lyrics"));
@@ -191,7 +194,7 @@ TEST_F(MainWindowTest, SelectedTracksWithNothingToConvertKeepTheCurrentDocument)
     EXPECT_EQ(w.song().tracks[0].text, u"cde");
 }
 
-TEST_F(MainWindowTest, MidiExportWritesTheFormatOfTheChosenFilterEntry)
+TEST_F(MediaWindowTest, MidiExportWritesTheFormatOfTheChosenFilterEntry)
 {
     auto& w = makeWindow();
     type(0, "t120 cde");
@@ -225,7 +228,7 @@ TEST_F(MainWindowTest, MidiExportWritesTheFormatOfTheChosenFilterEntry)
     EXPECT_FALSE(std::filesystem::exists(pathOf(target)));
 }
 
-TEST_F(MainWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
+TEST_F(MediaWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
 {
     auto& w = makeWindow();
     type(0, std::string(300, 'c').c_str());
@@ -254,7 +257,7 @@ TEST_F(MainWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
     EXPECT_EQ(entries, 1u);  // no temporary file left behind
 }
 
-TEST_F(MainWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
+TEST_F(MediaWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
 {
     Settings settings;
     settings.outputDls = 0;    // a MIDI port: the render uses the General MIDI set
@@ -294,7 +297,7 @@ TEST_F(MainWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
     EXPECT_GT(waveDataBytes(test::readBytes(target), 8000, 2), 8000 * 4);
 }
 
-TEST_F(MainWindowTest, WaveExportAbortAsksAndLeavesAValidFile)
+TEST_F(MediaWindowTest, WaveExportAbortAsksAndLeavesAValidFile)
 {
     Settings settings;
     settings.outputDls = 2;

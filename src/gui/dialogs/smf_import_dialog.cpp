@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -101,14 +100,7 @@ void CMMLSmfImportDlg::buildLayout(const QString& midiPath)
     columns->addLayout(left, 1);
     columns->addLayout(right, 0);
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CMMLSmfImportDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(file_);
