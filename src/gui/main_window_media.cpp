@@ -2,6 +2,7 @@
 // dialog into a new document, the song exported as a Standard MIDI File, and
 // the WAVE export dialog.
 #include <QFileInfo>
+#include <new>
 
 #include "app/media_export.h"
 #include "app/smf_import_choices.h"
@@ -49,9 +50,13 @@ void CMainWindow::importSmfFile()
     std::optional<ScannedSmf> scanned =
         background_->run<ScannedSmf>(this, title, stringQ("IDS_SMF_IM_READING"), cancel, [file = pathOf(path)] {
             ScannedSmf scan;
-            if (auto bytes = readFileBytes(file)) {
-                scan.bytes = std::make_shared<const std::string>(std::move(*bytes));
-                scan.tracks = scanSmfTracks(*scan.bytes);
+            try {
+                if (auto bytes = readFileBytes(file)) {
+                    scan.bytes = std::make_shared<const std::string>(std::move(*bytes));
+                    scan.tracks = scanSmfTracks(*scan.bytes);
+                }
+            } catch (const std::bad_alloc&) {
+                scan.tracks.reset();  // too large to hold: reported as unreadable
             }
             return scan;
         });

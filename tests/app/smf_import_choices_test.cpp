@@ -63,35 +63,22 @@ TEST(SmfImportChoices, EveryOptionHasItsOwnSettingAndCheckBox)
     }
 }
 
-TEST(SmfImportChoices, QuantizeValuesAndTheInformationLine)
+TEST(SmfImportChoices, QuantizeListAndItsStoredValue)
 {
-    struct Row {
-        int32_t stored;
-        int32_t timebase;
-        int index;
-        const char* information;
-    };
-    const Row rows[] = {
-        {16, 480, 2, "分解能 : 480 TPQN\nクオンタイズ単位 : 120 tick"},
-        {64, 120, 4, "分解能 : 120 TPQN\nクオンタイズ単位 : 7.50 tick\n*変換誤差*"},
-        {12, 96, 3, "分解能 : 96 TPQN\nクオンタイズ単位 : 12 tick"},  // not offered: 32
-    };
-    for (const Row& row : rows) {
+    // The stored value picks its item; one that is not offered picks 32.
+    for (const auto& [stored, index] : {std::pair{4, 0}, std::pair{16, 2}, std::pair{64, 4}, std::pair{12, 3}}) {
         Settings settings;
-        settings.smfQuantizeValue = row.stored;
-        SmfImportChoices choices(listOf({u" 1 : A01"}, row.timebase), smfImportOptionsOf(settings));
-        EXPECT_EQ(choices.quantizeIndex(), row.index) << row.stored;
-        EXPECT_EQ(utf16ToUtf8(choices.information()), row.information);
+        settings.smfQuantizeValue = stored;
+        EXPECT_EQ(SmfImportChoices(listOf({u" 1 : A01"}), smfImportOptionsOf(settings)).quantizeIndex(), index)
+            << stored;
     }
-    SmfImportChoices choices(listOf({u" 1 : A01"}, 96), SmfImportOptions{});
-    choices.chooseQuantize(0);
-    EXPECT_EQ(choices.options().quantizeValue, 4);
-    EXPECT_EQ(utf16ToUtf8(choices.information()), "分解能 : 96 TPQN\nクオンタイズ単位 : 96 tick");
+    SmfImportChoices choices(listOf({u" 1 : A01"}, 120), SmfImportOptions{});
+    choices.chooseQuantize(1);
     choices.chooseQuantize(5);  // no such item
-    EXPECT_EQ(choices.options().quantizeValue, 4);
+    EXPECT_EQ(utf16ToUtf8(choices.information()), "分解能 : 120 TPQN\nクオンタイズ単位 : 60 tick");
     Settings stored;
     storeSmfImportOptions(choices.options(), stored);
-    EXPECT_EQ(stored.smfQuantizeValue, 4);
+    EXPECT_EQ(stored.smfQuantizeValue, 8);
 }
 
 TEST(SmfImportChoices, ProfilesSetTheSelectionAndWhichBoxesCanBeClicked)
@@ -140,38 +127,6 @@ TEST(SmfImportChoices, ABoxClickedAfterAProfileShowsCustom)
     choices.setOption(SmfOption::Spread, false);
     EXPECT_FALSE(choices.enabled(SmfOption::SpreadControl));
     EXPECT_TRUE(choices.option(SmfOption::SpreadControl));  // kept for the next time spreading is on
-}
-
-TEST(SmfImportChoices, OkRefusesWhatCannotBeConverted)
-{
-    struct Row {
-        int selected;
-        bool spread;
-        const char* message;  // nullptr: accepted
-    };
-    const Row rows[] = {
-        {0, false, "トラックが選択されていません。"},
-        {0, true, "トラックが選択されていません。"},
-        {1, true, nullptr},
-        {2, true, "1MIDIトラック→複数MMLトラック変換では\nトラックを１つだけ選択してください。"},
-        {16, false, nullptr},
-        {17, false, "トラックは最大で16まで選択してください。"},
-    };
-    for (const Row& row : rows) {
-        SmfTrackList list;
-        for (int i = 0; i < 18; ++i) list.entries.push_back({u" 1 : A01", i});
-        SmfImportChoices choices(list, SmfImportOptions{});
-        choices.clearSelection();
-        for (int i = 0; i < row.selected; ++i) choices.setSelected(static_cast<size_t>(i), true);
-        choices.setOption(SmfOption::Spread, row.spread);
-        const auto message = choices.check();
-        if (row.message == nullptr) {
-            EXPECT_FALSE(message.has_value()) << row.selected;
-        } else {
-            ASSERT_TRUE(message.has_value()) << row.selected;
-            EXPECT_EQ(utf16ToUtf8(*message), row.message);
-        }
-    }
 }
 
 TEST(MediaExport, ProposedNamesAndTheFormatOfAFilterEntry)

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <new>
 
 #include "app/media_export.h"
 #include "gui/dialogs/config_page_support.h"
@@ -137,7 +138,11 @@ bool CMMLWaveExportDlg::start()
         return !cancel_.load();
     };
     worker_ = std::thread([this, options = std::move(options), target = pathOf(path_)] {
-        status_ = renderSongToWave(*input_.song, options, target).status;
+        try {
+            status_ = renderSongToWave(*input_.song, options, target).status;
+        } catch (const std::bad_alloc&) {
+            status_ = RenderStatus::SynthFailed;  // reported as the synthesizer's failure
+        }
         done_ = true;
     });
     if (hideMain_->isChecked()) hideOwner(true);
