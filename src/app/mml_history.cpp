@@ -7,7 +7,7 @@ namespace zema {
 
 namespace {
 
-bool isTrackSlot(int32_t slot) { return slot >= 0 && slot < kTrackCount; }
+bool isDocumentSlot(int32_t slot) { return slot >= 0 && slot < kTrackCount; }
 
 // Exchanges what the track property dialog and tab renaming change; the text,
 // the compiled lists and the slot's use stay.
@@ -102,7 +102,7 @@ void CMMLHistory::apply(HistoryStep& step, bool undoing)
     case HistoryKind::TrackAdded: swapTrack(step, !undoing); break;
     case HistoryKind::TrackDeleted: swapTrack(step, undoing); break;
     case HistoryKind::TrackText:
-        if (!isTrackSlot(step.arg1)) break;
+        if (!isDocumentSlot(step.arg1)) break;
         target_.selectTrack(step.arg1);
         if (undoing) {
             target_.editorUndo(step.arg1);
@@ -137,7 +137,7 @@ void CMMLHistory::apply(HistoryStep& step, bool undoing)
 void CMMLHistory::swapTrack(HistoryStep& step, bool becomesUsed)
 {
     auto* snapshot = std::get_if<Track>(&step.snapshot);
-    if (!snapshot || !isTrackSlot(step.arg1)) return;
+    if (!snapshot || !isDocumentSlot(step.arg1)) return;
     const int32_t slot = step.arg1;
     if (!becomesUsed) target_.storeTrackText(slot);
     Track& track = song_.tracks[static_cast<size_t>(slot)];
@@ -155,7 +155,7 @@ void CMMLHistory::swapTrack(HistoryStep& step, bool becomesUsed)
 void CMMLHistory::swapProperties(HistoryStep& step)
 {
     auto* snapshot = std::get_if<Track>(&step.snapshot);
-    if (!snapshot || !isTrackSlot(step.arg1)) return;
+    if (!snapshot || !isDocumentSlot(step.arg1)) return;
     swapTrackProperties(song_.tracks[static_cast<size_t>(step.arg1)], *snapshot);
 }
 

@@ -189,7 +189,7 @@ constexpr T kTracksProperty[] = {
 
 constexpr T kWaveExport[] = {
     {"IDD_WAVE_EXPORT", u"Waveファイルを出力中"},
-    {"IDC_STATIC_WAV_NOTE", u"出力には実演奏分の時間が掛かります。"},
+    {"IDC_STATIC_WAV_NOTE", u"ソフトウェアシンセサイザーで、演奏を待たずに出力します。"},
     {"IDC_BTN_WAV_START", u"開始(&S)"},
     {"IDC_TXT_WAV_TIME", u"出力時間"},
     {"IDC_CHK_HIDE_MAIN", u"出力中はメインウィンドウを隠す(&H)"},
@@ -199,6 +199,7 @@ constexpr T kWaveExport[] = {
 constexpr T kSmfImport[] = {
     {"IDD_SMF_IMPORT", u"標準MIDIファイルの入力"},
     {"IDC_STATIC_SMF_TRACKS", u"変換するトラック(&K)"},
+    {"IDC_BTN_CLEAR", u"クリア(&L)"},
     {"IDC_STATIC_SMF_PROFILE", u"プロファイル(&F)"},
     {"IDC_STATIC_SMF_QUANTIZE", u"クオンタイズ(&Q)"},
     {"IDC_GRP_SMF_OPTIONS", u"変換オプション"},

@@ -219,6 +219,10 @@ constexpr StringEntry kStrings[] = {
     // The status-bar notices of a search that went on from the other end of the track.
     {"IDS_SEARCH_WRAPPED_TO_TOP", 11100, u"トラックの末尾まで検索したので、先頭から続けて検索しました。"},
     {"IDS_SEARCH_WRAPPED_TO_END", 11101, u"トラックの先頭まで検索したので、末尾から続けて検索しました。"},
+    // Strings added for the MIDI import from the window.
+    {"IDS_SMF_IM_READING", 11200, u"標準MIDIファイルを読み込んでいます..."},
+    {"IDS_SMF_IM_CONVERTING", 11201, u"標準MIDIファイルを変換しています..."},
+    {"IDS_SMF_IM_NOTHING", 11202, u"選択したトラックには変換できるイベントがありません。"},
 };
 
 constexpr int32_t kFirstId = 10000;

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include "app/window_text.h"
 #include "document/smf_export.h"
 #include "editor/editor_frame.h"
+#include "gui/background_work.h"
 #include "gui/key_mapping.h"
 #include "gui/qt_text.h"
 #include "gui/translate.h"
@@ -79,6 +81,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
       history_(song_, *this),
       player_(std::make_unique<PlayerController>(song_)),
       autosaver_(std::make_unique<CAutosaver>()),
+      background_(std::make_unique<CBackgroundWork>()),
       language_(language ? std::move(language) : std::make_unique<CMultiLanguage>()),
       languageFolders_(languageFolders(programFolder(), location_))
 {
@@ -103,6 +106,19 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
             return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                        ? dialog.selectedFiles().front()
                        : QString();
+        };
+    }
+    if (!prompts_.exportFile) {
+        prompts_.exportFile = [this](const QString& title, const QString& filter, const QString& proposed,
+                                     const QString& suffix) -> std::optional<ChosenFile> {
+            const QString initial = QFileInfo(proposed).isRelative() ? QDir::home().filePath(proposed) : proposed;
+            QFileDialog dialog(this, title, QFileInfo(initial).absolutePath(), filter);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(suffix);
+            dialog.selectFile(initial);
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+            const int entry = static_cast<int>(filter.split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
+            return ChosenFile{dialog.selectedFiles().front(), std::max(0, entry)};
         };
     }
     if (!prompts_.trackName) {
@@ -138,6 +154,7 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     registerClipboardCommands();
     registerDocumentCommands();
     registerSearchCommands();
+    registerMediaCommands();
     buildMenus();
     applyShortcuts();
     translateWindow(this, kMainWindow);

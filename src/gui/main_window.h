@@ -43,6 +43,9 @@ class CMMLPropatyDlg;
 class CMMLTrackGroupDlg;
 class TrackGroupEditor;
 class CMMLTextSearch;
+class CMMLSmfImportDlg;
+class CMMLWaveExportDlg;
+class CBackgroundWork;
 struct ClipImportChoice;
 struct DocumentData;
 class CAutosaver;
@@ -55,6 +58,12 @@ class CPianoInputCtrl;
 // Installs Qt's own translations (standard buttons and dialogs) for the
 // loaded language: its tag's language, or Japanese for the built-in texts.
 void applyQtTranslation(const CMultiLanguage& language);
+
+// A file chosen in a save dialog and the entry of its filter list (0 = the first).
+struct ChosenFile {
+    QString path;
+    int filterIndex = 0;
+};
 
 // What the window asks the user. Tests replace these to drive the window
 // without dialogs.
@@ -79,6 +88,15 @@ struct WindowPrompts {
     std::function<void(CMMLTrackGroupDlg& dialog)> trackProperties;
     std::function<int(CMMLPropatyDlg& dialog)> documentProperties;
     std::function<int(CMMLMarkerDlg& dialog)> markerEdit;
+    // The save dialogs of the exports (title, filter, proposed name, default
+    // extension): the file and filter entry chosen, or nothing when cancelled.
+    std::function<std::optional<ChosenFile>(const QString& title, const QString& filter, const QString& proposed,
+                                            const QString& defaultSuffix)>
+        exportFile;
+    // The MIDI import dialog, built and ready: true when it closed with OK; empty: shown modally.
+    std::function<bool(CMMLSmfImportDlg& dialog)> smfImport;
+    // The WAVE export dialog once its file is chosen and the render runs; empty: shown modally.
+    std::function<void(CMMLWaveExportDlg& dialog)> waveExport;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -224,12 +242,18 @@ private:
     void retranslateSearch();
     // Writes the search histories and the dialog's place, once it exists.
     void storeSearchState();
+    void registerMediaCommands();     // main_window_media.cpp: MIDI files in and out, WAVE files out
 
     // To and from the game (main_window_clipboard.cpp).
     void exportToClipboard();
     void importFromClipboard();
     // Makes a pasted or imported document the current, untitled and modified one.
     void takeImportedDocument(const DocumentData& document);
+
+    // MIDI and WAVE files (main_window_media.cpp).
+    void importSmfFile();
+    void exportSmfFile();
+    void exportWaveFile();
 
     // Documents.
     void rebuildRecentMenu();
@@ -306,7 +330,9 @@ private:
     CMMLHistory history_;
     std::unique_ptr<PlayerController> player_;
     std::unique_ptr<CAutosaver> autosaver_;
+    std::unique_ptr<CBackgroundWork> background_;  // long conversions off the window thread
     QString documentPath_;
+    QString suggestedPath_;  // proposed by Save As while the document is untitled (an imported MIDI file's name)
     std::time_t loadStamp_ = 0;
     bool saving_ = false;
     bool shownBusy_ = false;  // the busy state the menu entries were last enabled for

@@ -42,6 +42,7 @@ void CMainWindow::newDocument()
     resetToNewDocument(song_, settings_);
     loadEditorsFromSong();
     documentPath_.clear();
+    suggestedPath_.clear();
     loadStamp_ = std::time(nullptr);
     history_.clear();
     rebuildTabs();
@@ -83,6 +84,7 @@ void CMainWindow::loadSongFrom(const DocumentData& document)
     recompileTimer_.stop();
     pendingTracks_.reset();
     copyToSong(document, song_);
+    suggestedPath_.clear();
     if (!song_.trackOrder.empty()) song_.currentTrack = song_.trackOrder.front();
     recompileAll(song_);
     loadEditorsFromSong();
@@ -134,7 +136,7 @@ bool CMainWindow::saveDocument(bool askForPath)
     QString target = documentPath_;
     if (askForPath || target.isEmpty()) {
         target = prompts_.saveFile(stringQ("IDS_MAIN_SAVE_TITLE"), qtFilter(stringQ("IDS_MAIN_SAVE_FILTER")),
-                                   documentPath_);
+                                   documentPath_.isEmpty() ? suggestedPath_ : documentPath_);
         if (target.isEmpty()) return false;
     }
     saving_ = true;

@@ -22,6 +22,8 @@
 #include "gui/dialogs/document_property_dialog.h"
 #include "gui/dialogs/marker_dialog.h"
 #include "gui/dialogs/track_group_dialog.h"
+#include "gui/dialogs/smf_import_dialog.h"
+#include "gui/dialogs/wave_export_dialog.h"
 #include "gui/main_window.h"
 #include "gui/scripted_messages.h"
 
@@ -38,7 +40,10 @@ protected:
         correctSettings(settings);
         WindowPrompts prompts;
         prompts.message = prompt();
-        prompts.saveFile = [this](const QString&, const QString&, const QString&) { return savePath; };
+        prompts.saveFile = [this](const QString&, const QString&, const QString& proposed) {
+            saveProposals.push_back(proposed);
+            return savePath;
+        };
         prompts.openFile = [this](const QString&, const QString&, const QString&) { return openPath; };
         prompts.trackName = [this](const QString&) { return newName; };
         prompts.preferences = [this](const PreferencesInput& input) -> std::optional<PreferencesValues> {
@@ -59,6 +64,15 @@ protected:
         };
         prompts.markerEdit = [this](CMMLMarkerDlg& dialog) {
             return onMarker ? onMarker(dialog) : int(QDialog::Rejected);
+        };
+        prompts.exportFile = [this](const QString& title, const QString&, const QString& proposed,
+                                    const QString& suffix) {
+            exportPrompts.push_back({title, proposed, suffix});
+            return exportChoice;
+        };
+        prompts.smfImport = [this](CMMLSmfImportDlg& dialog) { return onSmfImport && onSmfImport(dialog); };
+        prompts.waveExport = [this](CMMLWaveExportDlg& dialog) {
+            if (onWaveExport) onWaveExport(dialog);
         };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
@@ -89,6 +103,7 @@ protected:
     test::TempFolder folder;
     std::unique_ptr<CMainWindow> window;
     QString savePath;
+    std::vector<QString> saveProposals;  // what each Save As dialog was opened with
     QString openPath;
     std::optional<QString> newName;
     // The preferences sheet's answer (nothing: Cancel) and the pages it was opened on.
@@ -101,6 +116,18 @@ protected:
     std::function<void(CMMLTrackGroupDlg&)> onTrackProperties;
     std::function<int(CMMLPropatyDlg&)> onDocumentProperties;
     std::function<int(CMMLMarkerDlg&)> onMarker;
+    // The exports' save dialogs: what they were asked, and the answer (nothing: cancelled).
+    struct ExportPrompt {
+        QString title;
+        QString proposed;
+        QString suffix;
+    };
+    std::vector<ExportPrompt> exportPrompts;
+    std::optional<ChosenFile> exportChoice;
+    // What the MIDI import dialog does once built; true for OK (nothing: cancelled).
+    std::function<bool(CMMLSmfImportDlg&)> onSmfImport;
+    // What the WAVE export dialog does once its render runs (nothing: left alone).
+    std::function<void(CMMLWaveExportDlg&)> onWaveExport;
 };
 
 }  // namespace zema

@@ -33,20 +33,6 @@ QRadioButton* formatButton(QButtonGroup* group, const char* symbol, const char* 
     return button;
 }
 
-// A list whose selected entries carry a check mark.
-QListWidget* checkList(const char* symbol)
-{
-    auto* list = namedWidget<QListWidget>(symbol);
-    list->setSelectionMode(QAbstractItemView::MultiSelection);
-    list->setUniformItemSizes(true);
-    return list;
-}
-
-void setChecked(QListWidgetItem* item, bool selected)
-{
-    item->setSelected(selected);
-    item->setData(Qt::CheckStateRole, selected ? Qt::Checked : Qt::Unchecked);
-}
 }  // namespace
 
 CMMLClipExportDlg::CMMLClipExportDlg(ClipExportInput input, QWidget* parent)

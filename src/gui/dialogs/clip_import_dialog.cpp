@@ -1,7 +1,6 @@
 #include "gui/dialogs/clip_import_dialog.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -44,14 +43,7 @@ CMMLClipImportDlg::CMMLClipImportDlg(int trackCount, std::vector<InstrumentPrese
     form->addRow(buddyLabel("IDC_STATIC_CB_IM_INSTRUMENT", instrument_), instrument_);
     form->addRow(buddyLabel("IDC_STATIC_CB_IM_NAME", name_), name_);
 
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(info);
