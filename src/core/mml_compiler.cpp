@@ -34,22 +34,6 @@ constexpr int hexValue(char16_t c)
 
 constexpr char16_t toLowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
-// Semitone of a note letter within its octave; -1 for other characters.
-constexpr int semitoneOf(char16_t lowerLetter)
-{
-    switch (lowerLetter) {
-    case u'c': return 0;
-    case u'd': return 2;
-    case u'e': return 4;
-    case u'f': return 5;
-    case u'g': return 7;
-    case u'a': return 9;
-    case u'b':
-    case u'h': return 11;
-    default: return -1;
-    }
-}
-
 constexpr bool isBasicBlank(char16_t c) { return c == u'\t' || c == u'\r' || c == u' ' || c == u'\u3000'; }
 
 // Character classes of the extended dialect.

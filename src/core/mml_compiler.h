@@ -38,6 +38,22 @@ void compileTrack(const TimingContext& context, std::u16string_view text, EventL
     }
 }
 
+// Semitone of a lower-case note letter within its octave; -1 for other characters.
+[[nodiscard]] constexpr int semitoneOf(char16_t lowerLetter)
+{
+    switch (lowerLetter) {
+    case u'c': return 0;
+    case u'd': return 2;
+    case u'e': return 4;
+    case u'f': return 5;
+    case u'g': return 7;
+    case u'a': return 9;
+    case u'b':
+    case u'h': return 11;
+    default: return -1;
+    }
+}
+
 // The number of characters the game counts for this text (TrackEnd's value).
 [[nodiscard]] int32_t characterCount(std::u16string_view text);
 

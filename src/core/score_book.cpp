@@ -26,21 +26,6 @@ constexpr bool isBlank(char16_t c) { return c == u'\t' || c == u'\r' || c == u' 
 constexpr bool isAccidental(char16_t c) { return c == u'+' || c == u'#' || c == u'-'; }
 constexpr bool isArgument(char16_t c) { return isDigit(c) || isAccidental(c) || c == u'.'; }
 
-constexpr int semitoneOf(char16_t letter)
-{
-    switch (letter) {
-    case u'c': return 0;
-    case u'd': return 2;
-    case u'e': return 4;
-    case u'f': return 5;
-    case u'g': return 7;
-    case u'a': return 9;
-    case u'b':
-    case u'h': return 11;
-    default: return -1;
-    }
-}
-
 struct Command {
     size_t begin = 0;         // position of the letter in the text
     char16_t letter = 0;      // lower case
