@@ -1,7 +1,7 @@
 #include "app/clip_import.h"
 
 #include "app/track_commands.h"
-#include "core/clipboard_export.h"
+#include "core/strings.h"
 #include "document/mml_atmark_reader.h"
 #include "document/mml_file_reader.h"
 #include "document/text_util.h"

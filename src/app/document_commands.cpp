@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "core/clipboard_export.h"
 #include "core/migration.h"
 #include "core/strings.h"
 #include "core/timing.h"

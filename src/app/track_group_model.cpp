@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/clipboard_export.h"
 #include "core/strings.h"
 #include "core/timing.h"
 

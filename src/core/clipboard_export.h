@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
+#include "core/strings.h"
 #include "core/timing.h"
 
 namespace zema {
@@ -131,10 +131,5 @@ struct ClipOptions {
 // one line per part with its counts and name, and the required rank.
 [[nodiscard]] std::u16string resultMessage(const ClipExport& result, ClipFormat format, bool optimize);
 
-// printf-style formatting of a translated text: %d, %Nd (right-aligned in N
-// columns), %0Nd (zero-padded), %s and %%. Arguments beyond the format are ignored, missing ones
-// leave their conversion as written.
-using FormatArgument = std::variant<int32_t, std::u16string_view>;
-[[nodiscard]] std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments);
 
 }  // namespace zema

@@ -301,4 +301,49 @@ std::u16string loadString(std::string_view symbol) { return textOf(findString(sy
 
 std::u16string loadString(int32_t id) { return textOf(findString(id)); }
 
+std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments)
+{
+    std::u16string out;
+    auto next = arguments.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != u'%' || i + 1 >= format.size()) {
+            out.push_back(format[i]);
+            continue;
+        }
+        size_t j = i + 1;
+        size_t width = 0;
+        const bool zeros = j < format.size() && format[j] == u'0';
+        while (j < format.size() && format[j] >= u'0' && format[j] <= u'9' && width < 1000) {
+            width = width * 10 + (format[j++] - u'0');
+        }
+        if (j >= format.size()) {
+            out.append(format.substr(i));
+            break;
+        }
+        std::u16string piece;
+        if (format[j] == u'%') {
+            piece = u"%";
+        } else if ((format[j] == u'd' || format[j] == u's') && next != arguments.end()) {
+            if (const auto* number = std::get_if<int32_t>(&*next)) {
+                const std::string digits = std::to_string(*number);
+                piece.assign(digits.begin(), digits.end());
+            } else {
+                piece = std::u16string(std::get<std::u16string_view>(*next));
+            }
+            ++next;
+        } else {
+            piece = std::u16string(format.substr(i, j - i + 1));
+        }
+        if (piece.size() < width && zeros && format[j] == u'd') {
+            // Zeros go between the sign and the digits.
+            const size_t sign = !piece.empty() && piece[0] == u'-' ? 1 : 0;
+            piece.insert(sign, width - piece.size(), u'0');
+        }
+        if (piece.size() < width) out.append(width - piece.size(), u' ');
+        out.append(piece);
+        i = j;
+    }
+    return out;
+}
+
 }  // namespace zema

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace zema {
 
@@ -39,5 +40,11 @@ void setStringOverrides(std::shared_ptr<const StringOverrides> overrides);
 // and caption goes through here.
 [[nodiscard]] std::u16string loadString(std::string_view symbol);
 [[nodiscard]] std::u16string loadString(int32_t id);
+
+// printf-style formatting of a translated text: %d, %Nd (right-aligned in N
+// columns), %0Nd (zero-padded), %s and %%. Arguments beyond the format are ignored, missing ones
+// leave their conversion as written.
+using FormatArgument = std::variant<int32_t, std::u16string_view>;
+[[nodiscard]] std::u16string formatText(std::u16string_view format, std::initializer_list<FormatArgument> arguments);
 
 }  // namespace zema

@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "app/instrument_choice.h"
-#include "core/clipboard_export.h"
 #include "core/strings.h"
 #include "gui/dialogs/config_page_support.h"
 #include "gui/translate.h"
