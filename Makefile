@@ -4,6 +4,7 @@
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR     ?= build-fuzz
+TSAN_DIR     ?= build-tsan
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 
@@ -14,7 +15,7 @@ endif
 
 DEMO := resources/demo/demo.mml
 
-.PHONY: all deps configure build test run bench sanitize fuzz clean
+.PHONY: all deps configure build test run bench sanitize tsan fuzz clean
 
 all: build
 
@@ -47,6 +48,16 @@ sanitize: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
+# The tests that run threads (the player, the devices, the window) again under
+# ThreadSanitizer. Only their binaries are built; tests/tsan.supp names races
+# inside uninstrumented libraries only.
+TSAN_TARGETS := zema_playback_tests zema_views_tests zema_gui_tests
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMA_TSAN=ON -DZEMA_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TARGETS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L '^(playback|views|gui)$$'
+
 # libFuzzer targets built with clang; each runs for FUZZ_SECONDS (or FUZZ_RUNS runs).
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMA_FUZZ=ON
@@ -54,4 +65,4 @@ fuzz: deps
 	scripts/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)

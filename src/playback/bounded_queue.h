@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <memory>
 
@@ -8,14 +10,21 @@ namespace zema {
 
 // A fixed-capacity queue for many producers and one or more consumers that
 // never locks or allocates after construction (each cell carries a sequence
-// number that says whose turn it is). Capacity must be a power of two.
+// number that says whose turn it is). push and pop may be called from any
+// thread at the same time. Each producer's items come out in the order it
+// pushed them.
 template <typename T>
 class BoundedQueue {
 public:
-    explicit BoundedQueue(size_t capacity) : cells_(std::make_unique<Cell[]>(capacity)), mask_(capacity - 1)
+    // The capacity is rounded up to a power of two, at least 2: with a
+    // single cell a full queue could not be told from an empty one.
+    explicit BoundedQueue(size_t capacity)
+        : mask_(std::bit_ceil(std::max<size_t>(capacity, 2)) - 1), cells_(std::make_unique<Cell[]>(mask_ + 1))
     {
-        for (size_t i = 0; i < capacity; ++i) cells_[i].sequence.store(i, std::memory_order_relaxed);
+        for (size_t i = 0; i <= mask_; ++i) cells_[i].sequence.store(i, std::memory_order_relaxed);
     }
+
+    [[nodiscard]] size_t capacity() const { return mask_ + 1; }
 
     // Fills the next free item through `fill(T&)`; false when the queue is full.
     template <typename Fill>
@@ -68,8 +77,8 @@ private:
         std::atomic<size_t> sequence{0};
         T item{};
     };
-    std::unique_ptr<Cell[]> cells_;
     size_t mask_;
+    std::unique_ptr<Cell[]> cells_;
     std::atomic<size_t> tail_{0};
     std::atomic<size_t> head_{0};
 };

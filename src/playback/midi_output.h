@@ -30,6 +30,13 @@ enum class ResetType : int32_t {
 // An output device the player plays on: a MIDI port or the software
 // synthesizer. Every operation returns 0 on success and 1 (or an error code
 // for Open) on failure; nothing throws.
+//
+// Threads: a device need not take calls from two threads at once. Its user
+// lets one thread at a time talk to it, and hands it from one thread to
+// another only through a synchronising step (a thread start or join): the
+// PlayerController gives it to the player thread from Play until the join
+// and uses it from the owner's thread otherwise. Open and Close belong to
+// the owner's thread, with no player thread running.
 class IMidi {
 public:
     virtual ~IMidi() = default;

@@ -20,6 +20,14 @@ void recordError(RtMidiError::Type type, const std::string& /*text*/, void* user
     if (userData != nullptr) static_cast<std::atomic<bool>*>(userData)->store(true);
 }
 
+// Once the port is open, any report during a send means the message did not
+// go out: RtMidi reports a failed ALSA send, or a full JACK ring, as a warning.
+void recordSendError(RtMidiError::Type type, const std::string& /*text*/, void* userData)
+{
+    if (type == RtMidiError::DEBUG_WARNING) return;
+    if (userData != nullptr) static_cast<std::atomic<bool>*>(userData)->store(true);
+}
+
 // A client of one backend, or nothing when the backend cannot start.
 std::unique_ptr<RtMidiOut> clientOf(RtMidi::Api api, std::atomic<bool>* errorFlag)
 {
@@ -103,6 +111,7 @@ int CMidiOut::Open(uint32_t port)
     if (apiIndex == count) return 1;
     out->openPort(apiIndex, "output");
     if (sendFailed_.load() || !out->isPortOpen()) return 1;
+    out->setErrorCallback(recordSendError, &sendFailed_);
     out_ = std::move(out);
     portName_ = info.name;
     return 0;

@@ -24,7 +24,9 @@ struct MidiPortInfo {
 // JACK server) contributes nothing.
 [[nodiscard]] std::vector<MidiPortInfo> midiOutputPorts();
 
-// A system MIDI output port through RtMidi.
+// A system MIDI output port through RtMidi. Not safe for two threads at
+// once (RtMidi's output keeps per-port state and so does the error flag):
+// one thread at a time, as IMidi says.
 class CMidiOut final : public IMidi {
 public:
     // Port argument meaning "the first available port".

@@ -5,7 +5,9 @@
 namespace zema {
 
 // The player's time source. Time is counted in clock units; Frequency() says
-// how many make a second.
+// how many make a second. Now and Frequency may be called from any thread
+// (the display reads the time while the player sleeps on it); Begin, End and
+// SleepUntil belong to one thread at a time.
 class IMMLClock {
 public:
     virtual ~IMMLClock() = default;

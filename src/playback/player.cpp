@@ -41,31 +41,40 @@ public:
         frequency_ = std::max<uint64_t>(clock_.Frequency(), 1);
         timebase_ = std::max(context_.timebase, 1);
 
+        // Where the next pass starts after a loop. Kept here, not in the
+        // shared seekTick, which belongs to the owner's seeks: a seek given
+        // just as the song loops then still goes where it was aimed.
+        bool loopRestart = false;
         for (;;) {
             // Resetting a Seek here, before seekTick is read, means a seek the
             // owner writes from now on is seen by the loop below, and a Stop
             // that arrived meanwhile is kept.
             auto expected = PlayerCommand::Seek;
             const bool afterSeek = context_.command.compare_exchange_strong(expected, PlayerCommand::Run);
-            const int32_t seekTick = context_.seekTick.load();
+            const int32_t seekTick = afterSeek || !loopRestart ? context_.seekTick.load() : context_.loopStartTick;
+            loopRestart = false;
             context_.clearMonitors();
             const StartPoint start = startPointAt(events_, seekTick);
             next_ = start.index;
             setTempo(start.tempo);
             context_.currentTick = seekTick;
-            if (!afterSeek && context_.command.load() == PlayerCommand::Run) notify(PlayerNotifyCode::Started, 0);
+            // SeekDone only now that the command word is back to Run: the
+            // owner takes it as leave to send its next command, and a pause
+            // that still found Seek there would be refused.
+            if (afterSeek) {
+                notify(PlayerNotifyCode::SeekDone, seekTick);
+            } else if (context_.command.load() == PlayerCommand::Run) {
+                notify(PlayerNotifyCode::Started, 0);
+            }
 
             if (next_ < events_.size() && playFrom(seekTick)) continue;  // a seek restarts
 
             endOfPlay();
             // A seek that arrived while the last notes were ending is still
             // honoured instead of being lost with the thread.
-            if (context_.command.load() == PlayerCommand::Seek) {
-                notify(PlayerNotifyCode::SeekDone, context_.seekTick.load());
-                continue;
-            }
+            if (context_.command.load() == PlayerCommand::Seek) continue;
             if (context_.loop && context_.command.load() == PlayerCommand::Run) {
-                context_.seekTick = context_.loopStartTick;
+                loopRestart = true;
                 notify(PlayerNotifyCode::Looped, context_.loopStartTick);
                 continue;
             }
@@ -82,6 +91,7 @@ private:
         uint64_t baseTime = clock_.Now();
         uint64_t wait = unitsBetween(baseTick, events_[next_].tick);
         for (;;) {
+            sendQueuedMessages();
             const uint64_t now = clock_.Now();
             const double elapsedTicks = static_cast<double>(now - baseTime) * ticksPerUnit_ + 0.5;
             context_.currentTick = clampTick(static_cast<double>(baseTick) + elapsedTicks);
@@ -100,9 +110,13 @@ private:
             const uint64_t scheduled = baseTime + wait;
             const TrackEvent& event = events_[next_];
             baseTick = event.tick;
-            std::erase_if(pending_, [baseTick](const PendingNote& p) { return p.offTick <= baseTick; });
+            // A note whose NoteOff event was passed over is no longer sounding.
+            // One ending at this very tick stays until its NoteOff is
+            // dispatched: a stop between events of one tick must still flush it.
+            std::erase_if(pending_, [baseTick](const PendingNote& p) { return p.offTick < baseTick; });
             ++next_;
             dispatch(event);
+            lastDispatchedTick_ = baseTick;
             if (next_ >= events_.size()) return false;
             const uint64_t late = now - scheduled;
             baseTime = late > frequency_ * kReanchorMilliseconds / 1000 ? clock_.Now() : scheduled;
@@ -113,9 +127,12 @@ private:
     void seek()
     {
         const int32_t target = context_.seekTick.load();
-        if (target < context_.currentTick.load()) {
+        // Back, or onto a tick already dispatched (whose notes would sound a
+        // second time): everything sounding ends and the pass starts afresh.
+        if (target < context_.currentTick.load() || target <= lastDispatchedTick_) {
             for (const PendingNote& note : pending_) flush(note);
             pending_.clear();
+            lastDispatchedTick_ = kNothingDispatched;
         } else {
             std::erase_if(pending_, [this, target](const PendingNote& note) {
                 if (note.offTick > target) return false;
@@ -123,18 +140,31 @@ private:
                 return true;
             });
         }
-        notify(PlayerNotifyCode::SeekDone, target);
     }
 
     void endOfPlay()
     {
+        sendQueuedMessages();
         for (const PendingNote& note : pending_) flush(note);
         pending_.clear();
+        lastDispatchedTick_ = kNothingDispatched;
         const uint64_t until = clock_.Now() + frequency_ * kEndPauseMilliseconds / 1000;
-        while (clock_.Now() < until) clock_.SleepUntil(until);
+        while (clock_.Now() < until) {
+            clock_.SleepUntil(until);
+            sendQueuedMessages();
+        }
         for (uint8_t channel = 0; channel < 16; ++channel) {
             out_.ShortMsg(0xB0, channel, 123, 127);  // all notes off
             out_.ShortMsg(0xB0, channel, 64, 0);     // sustain off
+        }
+    }
+
+    // Sends what other threads queued for the output (see PlayerContext).
+    void sendQueuedMessages()
+    {
+        while (context_.queuedMessages.pop([this](const ChannelMessage& m) {
+            out_.ShortMsg(m.status, m.channel, m.data1, m.data2);
+        })) {
         }
     }
 
@@ -163,7 +193,10 @@ private:
             }
             break;
         case TrackEventKind::NoteOff:
-            if (knownTrack) noteOff(track, channel, event.noteNumber);
+            if (knownTrack) {
+                noteOff(track, channel, event.noteNumber);
+                release(channel, event.noteNumber, event.tick);
+            }
             return;
         case TrackEventKind::Program: out_.ShortMsg(0xC0, channel, static_cast<uint8_t>(event.value & 0x7F), 0); break;
         case TrackEventKind::Tempo:
@@ -190,6 +223,15 @@ private:
         out_.ShortMsg(0x80, channel, static_cast<uint8_t>(noteNumber), 0);
         setNoteBit(track, noteNumber, false);
         context_.noteOffTime[track] = clockMilliseconds(clock_);
+    }
+
+    // The sounding note a NoteOff event has just ended.
+    void release(uint8_t channel, int32_t noteNumber, int32_t tick)
+    {
+        const auto it = std::find_if(pending_.begin(), pending_.end(), [&](const PendingNote& p) {
+            return p.channel == channel && p.noteNumber == noteNumber && p.offTick == tick;
+        });
+        if (it != pending_.end()) pending_.erase(it);
     }
 
     void flush(const PendingNote& note)
@@ -242,6 +284,10 @@ private:
     IMMLClock& clock_;
     std::vector<PendingNote> pending_;
     size_t next_ = 0;
+    static constexpr int32_t kNothingDispatched = std::numeric_limits<int32_t>::min();
+    // Tick of the last event dispatched since the sounding notes were last
+    // all flushed.
+    int32_t lastDispatchedTick_ = kNothingDispatched;
     uint64_t frequency_ = 1000;
     int32_t timebase_ = 96;
     int32_t tempo_ = 120;

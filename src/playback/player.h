@@ -12,7 +12,9 @@ namespace zema {
 // While it plays it never locks, allocates or logs: the sounding notes live
 // in storage reserved before the first event, and every shared field is an
 // atomic. Waits are anchored at the scheduled time of the last dispatched
-// event, so neither rounding nor wake-up delays add up over a song.
+// event, so neither rounding nor wake-up delays add up over a song. Messages
+// other threads queued in the context are sent between events, at least once
+// per clock period, so the player is the only thread on the output.
 void runPlayer(PlayerContext& context);
 
 }  // namespace zema

@@ -6,6 +6,7 @@
 
 #include "core/song.h"
 #include "core/track_event.h"
+#include "playback/bounded_queue.h"
 
 namespace zema {
 
@@ -23,6 +24,19 @@ enum class PlayerNotifyCode : int32_t {
     Looped = 9,    // value = loopStartTick
 };
 
+// A channel message that another thread hands to the player to send.
+struct ChannelMessage {
+    uint8_t status = 0x90;  // high nibble only; the channel comes from `channel`
+    uint8_t channel = 0;
+    uint8_t data1 = 0;
+    uint8_t data2 = 0;
+};
+
+// Room in the player's queue of messages from other threads. The player
+// empties it at least once per clock period, so only a burst of this many
+// messages within one millisecond can find it full.
+inline constexpr size_t kQueuedMessageCapacity = 512;
+
 struct PlayerNotification {
     PlayerNotifyCode code = PlayerNotifyCode::Started;
     int32_t value = 0;
@@ -39,6 +53,13 @@ public:
 // Everything the player thread reads and writes. The owner fills it before
 // starting the thread; afterwards the shared fields are atomics, so the owner,
 // the player and the display side never lock.
+//
+// Threads: while the player thread runs, the plain fields (events, timebase,
+// output, clock, loop, ...) belong to it and nobody else touches them; other
+// threads only read or write the atomics and push into `queuedMessages`. The
+// output device is the player's alone from its start until it has been
+// joined: a message any other thread wants sounded on it goes through
+// `queuedMessages`.
 struct PlayerContext {
     IPlayerListener* owner = nullptr;  // may be absent
     // Private copy of the song-wide list; the player inserts NoteOffs into it
@@ -62,6 +83,11 @@ struct PlayerContext {
     int32_t loopStartTick = 0;
     // Per track mute flags, read at every note so muting takes effect at once.
     std::array<std::atomic<bool>, kTrackCount> mute{};
+    // Messages from other threads (the on-screen keyboard, a track's changed
+    // setup): any thread may push, only the player thread pops while it runs,
+    // sending them on `output` between its own events. Once the thread has
+    // been joined, its owner sends what is left.
+    BoundedQueue<ChannelMessage> queuedMessages{kQueuedMessageCapacity};
 
     // Monitor arrays, cleared at every (re)start and read without locks.
     std::array<std::atomic<uint64_t>, kTrackCount> highNotes{};  // bit n-64 while note n (64..127) sounds

@@ -76,17 +76,61 @@ std::optional<std::array<double, 2>> PlayerController::meterLevels() const
     return synth->LevelDecibels();
 }
 
-void PlayerController::SendNote(int channel, int note, bool on)
+int PlayerController::SendNote(int channel, int note, bool on)
 {
-    if (!device_ || note < 0 || note > 127) return;
-    (void)device_->ShortMsg(on ? 0x90 : 0x80, static_cast<uint8_t>(channel & 0x0F), static_cast<uint8_t>(note), 100);
+    if (note < 0 || note > 127) return 1;
+    return sendFromOwner({static_cast<uint8_t>(on ? 0x90 : 0x80), static_cast<uint8_t>(channel & 0x0F),
+                          static_cast<uint8_t>(note), 100});
 }
 
 void PlayerController::SendTrackSetup(int track)
 {
     if (!device_ || track < 0 || track >= kTrackCount) return;
     const Track& t = song_.tracks[track];
-    sendTrackSetup(*device_, track, t, programOf_(t.instrument));
+    OwnerOutput output(*this);
+    sendTrackSetup(output, track, t, programOf_(t.instrument));
+}
+
+int PlayerController::sendFromOwner(ChannelMessage message)
+{
+    if (!device_) return 1;
+    if (playerOwnsOutput()) {
+        // Behind older messages that are still waiting, never ahead of them.
+        queueBacklog();
+        if (!backlog_.empty() || !context_.queuedMessages.push([&](ChannelMessage& cell) { cell = message; })) {
+            backlog_.push_back(message);
+        }
+        return 0;
+    }
+    return device_->ShortMsg(message.status, message.channel, message.data1, message.data2);
+}
+
+void PlayerController::queueBacklog()
+{
+    size_t queued = 0;
+    while (queued < backlog_.size() &&
+           context_.queuedMessages.push([&](ChannelMessage& cell) { cell = backlog_[queued]; })) {
+        ++queued;
+    }
+    backlog_.erase(backlog_.begin(), backlog_.begin() + static_cast<std::ptrdiff_t>(queued));
+}
+
+int PlayerController::OwnerOutput::LongMsg(const uint8_t* data, uint32_t length)
+{
+    if (!controller_.device_ || controller_.playerOwnsOutput()) return 1;
+    return controller_.device_->LongMsg(data, length);
+}
+
+void PlayerController::sendLeftMessages()
+{
+    while (context_.queuedMessages.pop([this](const ChannelMessage& m) {
+        if (device_) device_->ShortMsg(m.status, m.channel, m.data1, m.data2);
+    })) {
+    }
+    for (const ChannelMessage& m : backlog_) {
+        if (device_) device_->ShortMsg(m.status, m.channel, m.data1, m.data2);
+    }
+    backlog_.clear();
 }
 
 int PlayerController::Play(int32_t fromTick, bool loop)
@@ -99,6 +143,7 @@ int PlayerController::Play(int32_t fromTick, bool loop)
     auto clock = clockFactory_();
     if (!clock || clock->Begin() == 0) return 1;
     playing_ = true;
+    awaited_ = Awaited::Started;
     busy_ = true;
     clock_ = std::move(clock);
 
@@ -120,6 +165,7 @@ int PlayerController::Play(int32_t fromTick, bool loop)
     context_.tempo = 120;
     context_.events = song_.events;
     finished_ = false;
+    finishedDelivered_ = false;
 
     const bool realtime = realtime_;
     thread_ = std::thread([this, realtime] {
@@ -143,6 +189,7 @@ void PlayerController::Pause()
 {
     if (busy_.load() || !playing_.load()) return;
     if (context_.command.load() != PlayerCommand::Run) return;
+    awaited_ = Awaited::Nothing;  // busy until the thread has ended
     busy_ = true;
     startTick_ = context_.currentTick.load();
     context_.command = PlayerCommand::Stop;
@@ -151,12 +198,14 @@ void PlayerController::Pause()
 void PlayerController::Stop()
 {
     if (busy_.load() || !playing_.load()) return;
+    awaited_ = Awaited::Nothing;
     busy_ = true;
     context_.command = PlayerCommand::Stop;
 }
 
 void PlayerController::seekTo(int32_t target)
 {
+    awaited_ = Awaited::SeekDone;
     busy_ = true;
     context_.seekTick = target;
     context_.command = PlayerCommand::Seek;
@@ -236,35 +285,46 @@ void PlayerController::SetTrackMute(int track, bool mute)
 void PlayerController::OnPlayerNotify(PlayerNotification notification)
 {
     // Runs on the player thread: only atomics and the lock-free ring.
+    const auto answer = [this](Awaited what) {
+        if (awaited_.compare_exchange_strong(what, Awaited::Nothing)) busy_ = false;
+    };
     switch (notification.code) {
-    case PlayerNotifyCode::Started:
-    case PlayerNotifyCode::SeekDone: busy_ = false; break;
+    case PlayerNotifyCode::Started: answer(Awaited::Started); break;
+    case PlayerNotifyCode::SeekDone: answer(Awaited::SeekDone); break;
     case PlayerNotifyCode::Finished: finished_ = true; break;
     case PlayerNotifyCode::Looped: break;
     }
     notifications_.push(notification);
 }
 
+void PlayerController::deliver(PlayerNotification notification)
+{
+    if (notification.code == PlayerNotifyCode::Finished) finishedDelivered_ = true;
+    if (listener_) listener_(notification);
+}
+
 void PlayerController::Poll()
 {
-    while (const auto notification = notifications_.pop()) {
-        if (listener_) listener_(*notification);
-    }
+    if (playerOwnsOutput()) queueBacklog();
+    while (const auto notification = notifications_.pop()) deliver(*notification);
     if (playing_.load() && finished_.load()) cleanup();
 }
 
 void PlayerController::cleanup()
 {
     if (thread_.joinable()) thread_.join();
+    sendLeftMessages();
     if (clock_) clock_->End();
     clock_.reset();
     context_.clearMonitors();
+    awaited_ = Awaited::Nothing;
     busy_ = false;
     playing_ = false;
-    // The finished notification may have been queued after the last drain.
-    while (const auto notification = notifications_.pop()) {
-        if (listener_) listener_(*notification);
-    }
+    // The finished notification may have been queued after the last drain,
+    // or lost to a full ring (a listener waits for it to leave the playing
+    // state).
+    while (const auto notification = notifications_.pop()) deliver(*notification);
+    if (!finishedDelivered_) deliver({PlayerNotifyCode::Finished, 0});
 }
 
 void PlayerController::Join()

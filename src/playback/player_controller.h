@@ -7,6 +7,7 @@
 #include <optional>
 #include <array>
 #include <thread>
+#include <vector>
 
 #include "core/song.h"
 #include "playback/mml_clock.h"
@@ -28,9 +29,18 @@ struct PositionDisplay {
 
 // The playback side of the main window, without any window: owns the output
 // device, the clock and the player thread, and offers the transport commands.
-// Every method runs on the owner's thread; the owner calls Poll() regularly
-// (a UI timer) to receive the player's notifications and to clean up after
-// the thread ended.
+// The owner calls Poll() regularly (a UI timer) to receive the player's
+// notifications and to clean up after the thread ended.
+//
+// Threads: every method belongs to the owner's thread (the window's, or the
+// command-line tool's main thread). The controller alone holds the output
+// device; nobody else gets a pointer to it. From Play until the player thread
+// has been joined (by Poll, Join or CloseOutputDevice) that thread alone
+// talks to the device, and what the owner sends meanwhile (SendNote,
+// SendTrackSetup) goes through the player's lock-free message queue, so a
+// device never sees two threads at once. With no player thread the owner
+// sends straight to the device. The meter's and the monitor's reads go
+// through meterLevels() and context(), whose shared fields are atomics.
 class PlayerController final : private IPlayerListener {
 public:
     using DeviceFactory = std::function<std::unique_ptr<IMidi>(const OutputSettings&, int& code)>;
@@ -66,7 +76,7 @@ public:
     void setOutputSettings(const OutputSettings& settings) { settings_ = settings; }
     // Stops playback and closes the device (all notes off).
     void CloseOutputDevice();
-    [[nodiscard]] IMidi* output() const { return device_.get(); }
+    [[nodiscard]] bool hasOutput() const { return device_ != nullptr; }
     // The level meter's view of the output: metering switched on the
     // synthesizer, and its levels (decibels below full scale, left and right)
     // while it plays a bank file; nothing for any other device.
@@ -75,9 +85,11 @@ public:
     // True when the last OpenOutputDevice could not send its reset message.
     [[nodiscard]] bool resetFailed() const { return resetFailed_; }
     // Sounds or silences one note (velocity 100) on a channel: the on-screen
-    // keyboard's preview. Nothing without an open device.
-    void SendNote(int channel, int note, bool on);
-    // Sends one track's program, volume and panpot (after its properties change).
+    // keyboard's preview. 0 when sent or queued for the player; 1 without an
+    // open device or for a note outside 0..127.
+    int SendNote(int channel, int note, bool on);
+    // Sends one track's program, volume and panpot (after its properties
+    // change), through the player's queue while it plays.
     void SendTrackSetup(int track);
 
     // Starts the player at `fromTick`: 0 started, 1 not (busy, already
@@ -111,12 +123,40 @@ public:
     [[nodiscard]] int32_t startTick() const { return startTick_; }
     [[nodiscard]] PositionDisplay position() const;
     // The player's shared fields (monitor arrays, lastIndex, currentTick).
+    // While the player runs only its atomics may be read.
     [[nodiscard]] const PlayerContext& context() const { return context_; }
     [[nodiscard]] uint32_t nowMilliseconds() const;
     // Largest tick of the last event of any track: where "next measure" stops.
     [[nodiscard]] int32_t lastEventTick() const;
 
 private:
+    // The device as the owner's thread may use it (see the class comment).
+    class OwnerOutput final : public IMidi {
+    public:
+        explicit OwnerOutput(PlayerController& controller) : controller_(controller) {}
+        int Open(uint32_t /*port*/) override { return 1; }
+        int Close() override { return 0; }
+        int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override
+        {
+            return controller_.sendFromOwner({status, channel, data1, data2});
+        }
+        // System-exclusive messages do not fit the queue: refused (1) while
+        // the player runs.
+        int LongMsg(const uint8_t* data, uint32_t length) override;
+
+    private:
+        PlayerController& controller_;
+    };
+
+    // True from Play until the player thread has been joined: the device is
+    // the player's then.
+    [[nodiscard]] bool playerOwnsOutput() const { return thread_.joinable(); }
+    int sendFromOwner(ChannelMessage message);
+    // Moves the backlog into the player's queue as far as it has room.
+    void queueBacklog();
+    // After the join: sends what the player left in its queue, then the backlog.
+    void sendLeftMessages();
+    void deliver(PlayerNotification notification);
     void OnPlayerNotify(PlayerNotification notification) override;
     void cleanup();
     void seekTo(int32_t target);
@@ -138,9 +178,20 @@ private:
     PlayerContext context_;
     std::thread thread_;
     SpscRing<PlayerNotification, 64> notifications_;
+    // Messages for the player that found its queue full, oldest first; owned
+    // by the owner's thread, which hands them on at the next send or Poll.
+    std::vector<ChannelMessage> backlog_;
     std::atomic<bool> finished_{false};
     std::atomic<bool> playing_{false};
     std::atomic<bool> busy_{false};
+    // The answer that ends the busy state of a start or a seek. Only that
+    // answer clears it: a loop's restart also reports Started, and must not
+    // end the wait for a seek given at the same moment.
+    enum class Awaited : int32_t { Nothing, Started, SeekDone };
+    std::atomic<Awaited> awaited_{Awaited::Nothing};
+    // The listener has had this run's Finished (the ring may have dropped it
+    // when the owner polled too seldom).
+    bool finishedDelivered_ = true;
     int32_t startTick_ = 0;
     bool loop_ = false;
 };

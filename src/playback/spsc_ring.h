@@ -8,7 +8,9 @@
 namespace zema {
 
 // A fixed-size single-producer, single-consumer ring: push and pop never
-// lock or allocate. Holds up to N - 1 items.
+// lock or allocate. Holds up to N - 1 items. push belongs to one thread and
+// pop to one (possibly other) thread at a time; a thread may take over either
+// end only after the previous one is done with it (a join, a mutex).
 template <typename T, size_t N>
 class SpscRing {
     static_assert(N >= 2 && (N & (N - 1)) == 0, "N must be a power of two");

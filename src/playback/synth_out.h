@@ -33,6 +33,13 @@ namespace zema {
 // gets it. Messages from the player are queued without locks and applied by
 // the render path at the start of its next block, so the player thread never
 // waits for the synthesizer.
+//
+// Threads: ShortMsg and LongMsg push into a multi-producer queue and may come
+// from any thread, even at once. The render path runs on the audio driver's
+// thread (or the caller's, with RenderBlock). SetMetering, LevelDecibels,
+// SetVolume, recording() and recordedBytes() use atomics and may come from
+// any thread. Open, Close, LoadDls, Instruments, StartRecording and
+// StopRecording belong to the owner's thread.
 class CSynthOut final : public IMidi {
 public:
     // `audioDrivers` empty: no audio device; the owner pulls audio with

@@ -1,6 +1,9 @@
 // The transport commands and device opening of the Qt-free controller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "core/strings.h"
 #include "playback/player_controller.h"
 #include "playback_support.h"
@@ -119,12 +122,12 @@ TEST_F(ControllerTest, OpenErrorsKeepOrDropTheDeviceAndHaveTheirMessages)
     for (int code : {1, 2, 3}) {
         factoryCode_ = code;
         EXPECT_EQ(controller_.OpenOutputDevice(OutputSettings{}), code);
-        EXPECT_EQ(controller_.output(), nullptr);
+        EXPECT_FALSE(controller_.hasOutput());
         EXPECT_EQ(controller_.Play(0, false), 1);
     }
     factoryCode_ = 4;  // a synthesizer without its bank stays open
     EXPECT_EQ(controller_.OpenOutputDevice(OutputSettings{}), 4);
-    EXPECT_NE(controller_.output(), nullptr);
+    EXPECT_TRUE(controller_.hasOutput());
 
     EXPECT_EQ(outputDeviceErrorMessage(1), u"MIDI出力デバイスのオープンに失敗しました。");
     EXPECT_EQ(outputDeviceErrorMessage(2), loadString("IDS_ERR_DM_INIT"));
@@ -235,6 +238,65 @@ TEST_F(ControllerTest, MutingDuringPlaybackReachesThePlayerAndTheSong)
     EXPECT_TRUE(song_.tracks[0].mute);
     runOut();
     for (const auto& note : midi_->notes()) EXPECT_NE(note, "90 3E 43");
+}
+
+// The on-screen keyboard and a track's changed setup while the player runs
+// or not: every message arrives, in the order sent, and the device never
+// sees two threads at once.
+TEST_F(ControllerTest, OwnerMessagesReachTheDeviceInOrderFromOneThreadAtATime)
+{
+    song({u"t240l16cdefgab>c<bagfed", u"l8efga"});
+    ASSERT_EQ(controller_.OpenOutputDevice(OutputSettings{}), 0);
+    song_.tracks[15].volume = 90;
+    for (const bool playing : {false, true}) {
+        SCOPED_TRACE(playing ? "playing" : "stopped");
+        midi_->clear();
+        if (playing) {
+            ASSERT_EQ(controller_.Play(0, true), 0);
+            clock_->runForever();
+        }
+        std::vector<std::string> sent;
+        for (int i = 0; i < 3000; ++i) {
+            const auto note = static_cast<uint8_t>(i % 128);
+            EXPECT_EQ(controller_.SendNote(15, note, true), 0);
+            EXPECT_EQ(controller_.SendNote(15, note, false), 0);
+            sent.push_back(RecordingMidi::toHex({0x9F, note, 100}));
+            sent.push_back(RecordingMidi::toHex({0x8F, note, 100}));
+            if (i % 1000 == 0) {
+                controller_.SendTrackSetup(15);
+                for (const char* m : {"CF 69", "BF 07 5A", "BF 0A 40"}) sent.emplace_back(m);
+            }
+            if (i % 100 == 0) controller_.Poll();
+        }
+        if (playing) {
+            controller_.Stop();
+            runOut();
+        }
+        std::vector<std::string> received;
+        for (const std::string& m : midi_->hex()) {
+            if (m[1] == 'F' && m != "BF 7B 7F" && m != "BF 40 00") received.push_back(m);  // not the stop's sweep
+        }
+        EXPECT_EQ(received, sent);
+        EXPECT_EQ(midi_->overlaps(), 0);
+    }
+    EXPECT_EQ(controller_.SendNote(0, 128, true), 1);
+    controller_.CloseOutputDevice();
+    EXPECT_EQ(controller_.SendNote(0, 60, true), 1);
+}
+
+// A listener that waits for Finished to leave the playing state gets it even
+// when the owner polled too seldom for the notification ring.
+TEST_F(ControllerTest, FinishedReachesTheListenerAfterTheRingOverflowed)
+{
+    song({u"l64c"});  // about 42 ms a round with the pause at its end
+    ASSERT_EQ(controller_.Play(0, true), 0);
+    clock_->runUntil(8000);  // far more rounds than the ring holds
+    const auto all = midi_->hex();
+    EXPECT_GT(std::count(all.begin(), all.end(), "B0 7B 7F"), 100);
+    controller_.Stop();
+    runOut();
+    EXPECT_EQ(std::count(codes_.begin(), codes_.end(), 2), 1);
+    EXPECT_EQ(codes_.back(), 2);
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 // sent, and a clock the test moves by hand.
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <limits>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/song.h"
@@ -44,10 +47,17 @@ public:
     }
     int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override
     {
+        // A device may be called by one thread at a time: count the calls
+        // that find another one still inside. The yield widens the window.
+        if (inside_.fetch_add(1) != 0) overlaps_.fetch_add(1);
+        std::this_thread::yield();
         const auto packed = packShortMessage(status, channel, data1, data2);
         record({packed.begin(), packed.begin() + shortMessageLength(packed[0])});
+        inside_.fetch_sub(1);
         return 0;
     }
+    // Calls that ran while another thread was inside ShortMsg.
+    [[nodiscard]] int overlaps() const { return overlaps_.load(); }
     int LongMsg(const uint8_t* data, uint32_t length) override
     {
         record({data, data + length});
@@ -111,7 +121,68 @@ private:
     IMMLClock* clock_;
     mutable std::mutex mutex_;
     std::vector<SentMessage> messages_;
+    std::atomic<int> inside_{0};
+    std::atomic<int> overlaps_{0};
 };
+
+// What a stream of messages (as "90 3C 43" strings) did with its notes. A
+// stop is the player's sweep: all-notes-off (value 7F) and sustain off on
+// the 16 channels, in channel order.
+struct NoteAudit {
+    int noteOns = 0;
+    int sweeps = 0;
+    // Notes still sounding when a sweep began or at the end of the stream:
+    // note-ons that never got their own note-off.
+    int leaked = 0;
+    // Note-ons of a note already sounding on its channel.
+    int doubled = 0;
+};
+
+inline bool isSweepAt(const std::vector<std::string>& messages, size_t at)
+{
+    static const char* hex = "0123456789ABCDEF";
+    if (at + 32 > messages.size()) return false;
+    for (int c = 0; c < 16; ++c) {
+        const std::string status = std::string("B") + hex[c];
+        if (messages[at + 2 * c] != status + " 7B 7F" || messages[at + 2 * c + 1] != status + " 40 00") return false;
+    }
+    return true;
+}
+
+inline NoteAudit auditNotes(const std::vector<std::string>& messages)
+{
+    NoteAudit audit;
+    std::array<std::array<bool, 128>, 16> sounding{};
+    const auto countSounding = [&] {
+        int n = 0;
+        for (const auto& channel : sounding) n += static_cast<int>(std::count(channel.begin(), channel.end(), true));
+        return n;
+    };
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (isSweepAt(messages, i)) {
+            audit.leaked += countSounding();
+            sounding = {};
+            ++audit.sweeps;
+            i += 31;
+            continue;
+        }
+        const std::string& m = messages[i];
+        if (m.size() != 8) continue;
+        const int status = std::stoi(m.substr(0, 2), nullptr, 16);
+        const int note = std::stoi(m.substr(3, 2), nullptr, 16);
+        const int velocity = std::stoi(m.substr(6, 2), nullptr, 16);
+        const int kind = status & 0xF0;
+        if (kind == 0x90 && velocity > 0) {
+            if (sounding[status & 15][note & 127]) ++audit.doubled;
+            sounding[status & 15][note & 127] = true;
+            ++audit.noteOns;
+        } else if (kind == 0x80 || kind == 0x90) {
+            sounding[status & 15][note & 127] = false;
+        }
+    }
+    audit.leaked += countSounding();
+    return audit;
+}
 
 // A clock in milliseconds that only the test moves. Sleeping moves time on
 // towards the deadline as long as it does not pass the limit the test set; at the

@@ -22,7 +22,7 @@ protected:
     {
         context_.events = std::move(events);
         context_.timebase = 96;
-        context_.output = &midi_;
+        context_.output = device_;
         context_.clock = &clock_;
         context_.owner = &listener_;
         context_.seekTick = seekTick;
@@ -63,6 +63,7 @@ protected:
 
     ManualClock clock_;
     RecordingMidi midi_{&clock_};
+    IMidi* device_ = &midi_;  // what start() plays on
     RecordingListener listener_;
     PlayerContext context_;
     std::thread thread_;
@@ -222,6 +223,64 @@ TEST(PlayerTiming, LateWakeUpsDoNotAddUpOverASong)
     }
     ASSERT_EQ(noteOns.size(), 20u);
     EXPECT_EQ(noteOns.back(), 19u * 500 + 1);
+}
+
+// Gives the player a command the moment the device receives `trigger`, so it
+// lands between two events of one tick.
+class CommandingMidi final : public IMidi {
+public:
+    CommandingMidi(RecordingMidi& record, PlayerContext& context, std::string trigger, PlayerCommand command,
+                   int32_t seekTick)
+        : record_(record), context_(context), trigger_(std::move(trigger)), command_(command), seekTick_(seekTick)
+    {
+    }
+    int Open(uint32_t) override { return 0; }
+    int Close() override { return 0; }
+    int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override
+    {
+        record_.ShortMsg(status, channel, data1, data2);
+        const auto packed = packShortMessage(status, channel, data1, data2);
+        if (!fired && RecordingMidi::toHex({packed[0], packed[1], packed[2]}) == trigger_) {
+            fired = true;
+            context_.seekTick = seekTick_;
+            context_.command = command_;
+        }
+        return 0;
+    }
+    int LongMsg(const uint8_t* data, uint32_t length) override { return record_.LongMsg(data, length); }
+    bool fired = false;
+
+private:
+    RecordingMidi& record_;
+    PlayerContext& context_;
+    std::string trigger_;
+    PlayerCommand command_;
+    int32_t seekTick_;
+};
+
+TEST_F(PlayerTest, CommandsBetweenEventsOfOneTickLeaveNoNoteSoundingOrSoundedTwice)
+{
+    struct Row {
+        const char* trigger;  // at tick 96: "81 40 00", "80 3C 00", then "90 3E 43"
+        PlayerCommand command;
+        int32_t seekTick;
+    };
+    for (const Row row : {Row{"81 40 00", PlayerCommand::Stop, 0}, Row{"90 3E 43", PlayerCommand::Seek, 96},
+                          Row{"81 40 00", PlayerCommand::Seek, 144}}) {
+        SCOPED_TRACE(row.trigger);
+        midi_.clear();
+        context_.command = PlayerCommand::Run;
+        CommandingMidi device(midi_, context_, row.trigger, row.command, row.seekTick);
+        device_ = &device;
+        start({noteEvent(0, 0, 96, 60), noteEvent(1, 0, 96, 64), noteEvent(0, 96, 96, 62),
+               valueEvent(TrackEventKind::TrackEnd, 0, 192, 0)});
+        finish();
+        EXPECT_TRUE(device.fired);
+        const test::NoteAudit audit = test::auditNotes(midi_.hex());
+        EXPECT_EQ(audit.leaked, 0);
+        EXPECT_EQ(audit.doubled, 0);
+        EXPECT_EQ(audit.sweeps, 1);
+    }
 }
 
 }  // namespace
