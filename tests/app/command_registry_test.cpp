@@ -122,5 +122,28 @@ TEST(Layering, NoQtHeaderBelowTheWindow)
     EXPECT_GT(files, 50);
 }
 
+// The window reaches the output devices only through the playback
+// controller, which decides which thread may talk to them: no window file
+// names a device class (and so none casts to one).
+TEST(Layering, TheWindowNeverTouchesAnOutputDevice)
+{
+    int files = 0;
+    for (const char* folder : {"gui", "views", "editor"}) {
+        const auto root = std::filesystem::path(ZEMA_SOURCE_DIR) / "src" / folder;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file()) continue;
+            ++files;
+            std::ifstream in(entry.path());
+            std::string line;
+            for (int number = 1; std::getline(in, line); ++number) {
+                for (const char* device : {"CSynthOut", "CMidiOut", "FluidEngine", "synth_out.h"}) {
+                    EXPECT_EQ(line.find(device), std::string::npos) << entry.path() << ":" << number << ": " << line;
+                }
+            }
+        }
+    }
+    EXPECT_GT(files, 20);
+}
+
 }  // namespace
 }  // namespace zema

@@ -141,8 +141,9 @@ protected:
         // ctest runs each test in its own process, in parallel: two JACK
         // servers with the dummy backend at once get in each other's way, so
         // the processes take turns through a lock file.
-        lock_ = open((std::filesystem::temp_directory_path() / "zema-jack-test.lock").c_str(), O_RDWR | O_CREAT, 0666);
-        // The transport stress test holds it for a minute or so.
+        lock_ = open((std::filesystem::temp_directory_path() / "zema-jack-test.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // The transport stress test holds it for a minute or so. Close-on-exec:
+        // a server left behind by a killed run must not keep holding it.
         waitFor([] { return lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) == 0; }, 600s);
         // A private server: never touches a user's JACK, never clashes with
         // another test run.
