@@ -219,6 +219,10 @@ constexpr StringEntry kStrings[] = {
     // The status-bar notices of a search that went on from the other end of the track.
     {"IDS_SEARCH_WRAPPED_TO_TOP", 11100, u"トラックの末尾まで検索したので、先頭から続けて検索しました。"},
     {"IDS_SEARCH_WRAPPED_TO_END", 11101, u"トラックの先頭まで検索したので、末尾から続けて検索しました。"},
+    // The licenses the about box names for the libraries the program is built on.
+    {"IDS_ABOUT_LICENSE_MIT_STYLE", 11300, u"MITスタイルライセンス"},
+    {"IDS_ABOUT_LICENSE_BSD_STYLE", 11301, u"BSDスタイルライセンス"},
+    {"IDS_ABOUT_LICENSE_ZLIB", 11302, u"zlibライセンス"},
 };
 
 constexpr int32_t kFirstId = 10000;

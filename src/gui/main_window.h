@@ -36,6 +36,7 @@ class QTabBar;
 namespace zema {
 
 class CEditorFrame;
+class CAboutDlg;
 class CMMLClipExportDlg;
 class CMMLClipImportDlg;
 class CMMLMarkerDlg;
@@ -79,6 +80,8 @@ struct WindowPrompts {
     std::function<void(CMMLTrackGroupDlg& dialog)> trackProperties;
     std::function<int(CMMLPropatyDlg& dialog)> documentProperties;
     std::function<int(CMMLMarkerDlg& dialog)> markerEdit;
+    // The about box, built and ready; empty: shown modally.
+    std::function<void(CAboutDlg& dialog)> about;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen

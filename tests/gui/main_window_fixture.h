@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "editor/editor_frame.h"
 #include "editor/qt_test_support.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/clip_export_dialog.h"
 #include "gui/dialogs/clip_import_dialog.h"
 #include "gui/dialogs/document_property_dialog.h"
@@ -60,6 +61,9 @@ protected:
         prompts.markerEdit = [this](CMMLMarkerDlg& dialog) {
             return onMarker ? onMarker(dialog) : int(QDialog::Rejected);
         };
+        prompts.about = [this](CAboutDlg& dialog) {
+            if (onAbout) onAbout(dialog);
+        };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
     }
@@ -101,6 +105,7 @@ protected:
     std::function<void(CMMLTrackGroupDlg&)> onTrackProperties;
     std::function<int(CMMLPropatyDlg&)> onDocumentProperties;
     std::function<int(CMMLMarkerDlg&)> onMarker;
+    std::function<void(CAboutDlg&)> onAbout;
 };
 
 }  // namespace zema
