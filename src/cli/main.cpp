@@ -1,11 +1,15 @@
 // zema-cli: every capability of the ZEMA libraries, scriptable from a shell.
 #include <CLI/CLI.hpp>
 
+#include <string>
+
+#include "app/about_box.h"
 #include "cli/cli_common.h"
 
 int main(int argc, char** argv)
 {
     CLI::App app{"ZEMA command-line tool: compile, count, convert and inspect Mabinogi MML", "zema-cli"};
+    app.set_version_flag("--version", "zema-cli " + std::string(zema::programVersion()));
     app.require_subcommand(1);
     int exitCode = 0;
 

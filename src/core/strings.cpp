@@ -223,6 +223,10 @@ constexpr StringEntry kStrings[] = {
     {"IDS_SMF_IM_READING", 11200, u"標準MIDIファイルを読み込んでいます..."},
     {"IDS_SMF_IM_CONVERTING", 11201, u"標準MIDIファイルを変換しています..."},
     {"IDS_SMF_IM_NOTHING", 11202, u"選択したトラックには変換できるイベントがありません。"},
+    // The licenses the about box names for the libraries the program is built on.
+    {"IDS_ABOUT_LICENSE_MIT_STYLE", 11300, u"MITスタイルライセンス"},
+    {"IDS_ABOUT_LICENSE_BSD_STYLE", 11301, u"BSDスタイルライセンス"},
+    {"IDS_ABOUT_LICENSE_ZLIB", 11302, u"zlibライセンス"},
 };
 
 constexpr int32_t kFirstId = 10000;

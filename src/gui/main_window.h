@@ -36,6 +36,7 @@ class QTabBar;
 namespace zema {
 
 class CEditorFrame;
+class CAboutDlg;
 class CMMLClipExportDlg;
 class CMMLClipImportDlg;
 class CMMLMarkerDlg;
@@ -97,6 +98,8 @@ struct WindowPrompts {
     std::function<bool(CMMLSmfImportDlg& dialog)> smfImport;
     // The WAVE export dialog once its file is chosen and the render runs; empty: shown modally.
     std::function<void(CMMLWaveExportDlg& dialog)> waveExport;
+    // The about box, built and ready; empty: shown modally.
+    std::function<void(CAboutDlg& dialog)> about;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen

@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "editor/editor_frame.h"
 #include "editor/qt_test_support.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/clip_export_dialog.h"
 #include "gui/dialogs/clip_import_dialog.h"
 #include "gui/dialogs/document_property_dialog.h"
@@ -74,6 +75,9 @@ protected:
         prompts.waveExport = [this](CMMLWaveExportDlg& dialog) {
             if (onWaveExport) onWaveExport(dialog);
         };
+        prompts.about = [this](CAboutDlg& dialog) {
+            if (onAbout) onAbout(dialog);
+        };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
     }
@@ -128,6 +132,7 @@ protected:
     std::function<bool(CMMLSmfImportDlg&)> onSmfImport;
     // What the WAVE export dialog does once its render runs (nothing: left alone).
     std::function<void(CMMLWaveExportDlg&)> onWaveExport;
+    std::function<void(CAboutDlg&)> onAbout;
 };
 
 }  // namespace zema

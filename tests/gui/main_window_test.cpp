@@ -503,6 +503,36 @@ protected:
     QComboBox* targets() { return window->findChild<QComboBox*>(QStringLiteral("IDC_CMB_PIANO_TARGET")); }
 };
 
+TEST_F(LanguageWindowTest, AboutBoxCreditsTheLoadedTranslatorAndNamesTheLibraries)
+{
+    auto& w = makeWindowWithEnglish();
+    QStringList shown;
+    bool translatorHidden = false;
+    onAbout = [&](CAboutDlg& dialog) {
+        shown.clear();
+        shown << dialog.windowTitle();
+        for (const char* name : {"IDC_TXT_VERSION", "IDC_TXT_TRANSLATOR", "IDC_TXT_ABOUT_LIBRARY_LIST"}) {
+            shown << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+        }
+        translatorHidden = dialog.findChild<QLabel*>(QStringLiteral("IDC_TXT_TRANSLATOR"))->isHidden();
+    };
+    w.runCommand(command::kAbout);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], "バージョン情報");
+    EXPECT_TRUE(translatorHidden);
+
+    w.runCommand(userEnglishCommand());
+    w.runCommand(command::kAbout);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], "About ZEMA");
+    EXPECT_TRUE(shown[1].startsWith("Version ")) << shown[1].toStdString();
+    EXPECT_EQ(shown[2], "Translated by ZEMA developers");
+    EXPECT_FALSE(translatorHidden);
+    EXPECT_TRUE(shown[3].startsWith(QStringLiteral("Qt %1 (LGPL v3)\nFluidSynth ").arg(QString::fromLatin1(qVersion()))))
+        << shown[3].toStdString();
+    EXPECT_TRUE(shown[3].contains(QStringLiteral("(MIT-style License)"))) << shown[3].toStdString();
+}
+
 TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesAndKeepsTheTarget)
 {
     auto& w = makeWindowWithEnglish();
