@@ -223,6 +223,11 @@ constexpr StringEntry kStrings[] = {
     {"IDS_SMF_IM_READING", 11200, u"標準MIDIファイルを読み込んでいます..."},
     {"IDS_SMF_IM_CONVERTING", 11201, u"標準MIDIファイルを変換しています..."},
     {"IDS_SMF_IM_NOTHING", 11202, u"選択したトラックには変換できるイベントがありません。"},
+    // Status-bar notices of note edits made in the piano roll.
+    {"IDS_NOTE_EDIT_REWRITTEN", 11500, u"編集をその場に書けないため、周りのMMLを書き直しました。"},
+    {"IDS_NOTE_EDIT_NO_NOTE", 11501, u"編集する音符がトラックにありません。"},
+    {"IDS_NOTE_EDIT_NOT_EXPRESSIBLE", 11502,
+     u"この編集はMMLで書けません(音符が重なる、音の高さか長さが範囲外、またはテンポ変更をまたぎます)。"},
 };
 
 constexpr int32_t kFirstId = 10000;
