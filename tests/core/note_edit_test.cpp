@@ -159,11 +159,17 @@ public:
         const std::vector<EditNote> notes = editableNotes(timing, text);
         if (notes.empty()) return;
         const test::Compiled before = compile(text, timing);
+        const CompiledTrack compiled{before.events, before.states};
         for (int round = 0; round < rounds; ++round) {
             const std::vector<NoteEdit> edits = randomEdits(notes, timing);
-            const NoteEditResult result = applyNoteEdits(timing, text, edits);
+            // Every other round the editor's way, with the compile at hand and the new one handed back.
+            CompiledTrack recompiled;
+            const bool withCompile = round % 2 == 1;
+            const NoteEditResult result = withCompile ? applyNoteEdits(timing, text, compiled, edits, &recompiled)
+                                                      : applyNoteEdits(timing, text, edits);
             ++tried_;
             if (!result.ok()) {
+                EXPECT_TRUE(refusable(expectedNotes(notes, edits), before)) << name;
                 EXPECT_EQ(result.text, text) << name;
                 EXPECT_TRUE(result.changes.empty()) << name;
                 continue;
@@ -179,6 +185,10 @@ public:
             }
             ASSERT_EQ(applied(result.text, inverse(text, result.changes)), text) << name;
             const test::Compiled after = compile(result.text, timing);
+            if (withCompile && !result.changes.empty()) {
+                ASSERT_EQ(recompiled.events, after.events) << name;
+                ASSERT_EQ(recompiled.states, after.states) << name;
+            }
             ASSERT_EQ(tempos(after), tempos(before)) << name;
             int32_t end = before.end().tick;
             for (const EditNote& n : expected) end = std::max(end, n.tick + n.length);
@@ -191,6 +201,21 @@ public:
     int rewritten_ = 0;
 
 private:
+    // An edit may only be refused when its notes overlap, leave the range a
+    // letter can spell, or sound across a tempo change.
+    static bool refusable(const std::vector<EditNote>& expected, const test::Compiled& before)
+    {
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const EditNote& n = expected[i];
+            if (n.noteNumber < 11 || n.noteNumber > 120) return true;
+            if (i > 0 && n.tick < expected[i - 1].tick + expected[i - 1].length) return true;
+            for (const TrackEvent& tempo : before.of(TrackEventKind::Tempo)) {
+                if (tempo.tick > n.tick && tempo.tick < n.tick + n.length) return true;
+            }
+        }
+        return false;
+    }
+
     static std::vector<std::pair<int32_t, int32_t>> tempos(const test::Compiled& c)
     {
         std::vector<std::pair<int32_t, int32_t>> out;
