@@ -295,8 +295,6 @@ public:
         return result;
     }
 
-    [[nodiscard]] const Original& track() const { return track_; }
-
 private:
     NoteEditStatus buildTargets(std::span<const NoteEdit> edits)
     {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "cli_runner.h"
 #include "core/compile_helpers.h"
 #include "core/corpus_tracks.h"
 #include "core/strings.h"
@@ -284,6 +285,39 @@ TEST(NoteEdit, RandomEditsOnRandomTexts)
         if (::testing::Test::HasFatalFailure()) return;
     }
     EXPECT_GT(checker.accepted_ * 3, checker.tried_);
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST(CliEdit, AppliesEveryOptionTogetherAndRefusesWithStatusOne)
+{
+    struct Case {
+        const char* args;
+        const char* input;
+        int status;
+        const char* output;  // the whole output, or a part of it when refused
+    };
+    const Case cases[] = {
+        {"--insert 96:48:64", "l8 c r2 d", 0, "l8 c rer4 d"},
+        {"--move 96:62:96:74 --volume 0:60:12", "c d8 e", 0, "v12cv8 >d8< e"},
+        {"--delete 0:60 --insert 0:96:60:3", "c d", 0, "v3cv8 d"},
+        {"--insert 0:96:60", "c", 1, "zema-cli edit: "},
+        {"--delete 5", "c", 1, "is not --delete TICK:NOTE"},
+        {"", "c", 1, "give at least one"},
+    };
+    for (const Case& c : cases) {
+        const test::CliRun run = test::runCli(std::string("edit - ") + c.args, c.input);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        if (c.status == 0) {
+            EXPECT_EQ(run.out, c.output) << c.args;
+        } else {
+            EXPECT_NE(run.out.find(c.output), std::string::npos) << c.args << ": " << run.out;
+        }
+    }
 }
 
 }  // namespace
