@@ -227,6 +227,11 @@ constexpr StringEntry kStrings[] = {
     {"IDS_ABOUT_LICENSE_MIT_STYLE", 11300, u"MITスタイルライセンス"},
     {"IDS_ABOUT_LICENSE_BSD_STYLE", 11301, u"BSDスタイルライセンス"},
     {"IDS_ABOUT_LICENSE_ZLIB", 11302, u"zlibライセンス"},
+    // Status-bar notices of note edits made in the piano roll.
+    {"IDS_NOTE_EDIT_REWRITTEN", 11500, u"編集をその場に書けないため、周りのMMLを書き直しました。"},
+    {"IDS_NOTE_EDIT_NO_NOTE", 11501, u"編集する音符がトラックにありません。"},
+    {"IDS_NOTE_EDIT_NOT_EXPRESSIBLE", 11502,
+     u"この編集はMMLで書けません(音符が重なる、音の高さか長さが範囲外、またはテンポ変更をまたぎます)。"},
 };
 
 constexpr int32_t kFirstId = 10000;
