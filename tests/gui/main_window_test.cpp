@@ -22,6 +22,7 @@
 #include "core/strings.h"
 #include "document/read_status.h"
 #include "gui/main_window_fixture.h"
+#include "gui/qt_text.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -163,6 +164,11 @@ TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
         EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
     }
 
+    // A recent entry whose file is gone leaves the list.
+    QFile::remove(path);
+    w.runCommand(command::kRecentFirst);
+    EXPECT_TRUE(w.settings().recentFiles.empty());
+
     // A damaged extension block: the document opens, then the reason is shown.
     const size_t before = messages.size();
     ASSERT_TRUE(w.openDocumentPath(writeDocument(
@@ -172,11 +178,6 @@ TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
     EXPECT_EQ(messages.back().icon, QMessageBox::Warning);
     EXPECT_EQ(messages.back().text, qt(withReadReason(loadString("IDS_READ_PARTIAL"),
                                                        ReadStatus::of(ReadStatusKind::DamagedExtension))));
-
-    // A recent entry whose file is gone leaves the list.
-    QFile::remove(path);
-    w.runCommand(command::kRecentFirst);
-    EXPECT_TRUE(w.settings().recentFiles.empty());
 }
 
 TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
