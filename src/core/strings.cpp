@@ -232,6 +232,24 @@ constexpr StringEntry kStrings[] = {
     {"IDS_NOTE_EDIT_NO_NOTE", 11501, u"編集する音符がトラックにありません。"},
     {"IDS_NOTE_EDIT_NOT_EXPRESSIBLE", 11502,
      u"この編集はMMLで書けません(音符が重なる、音の高さか長さが範囲外、またはテンポ変更をまたぎます)。"},
+    // Why a file could not be read, or what was left out of it: the second line under the message.
+    {"IDS_READ_UNREADABLE", 11450, u"ファイルを読み取れません: %s"},
+    {"IDS_READ_EMPTY", 11451, u"ファイルが空です。"},
+    {"IDS_READ_NOT_MML", 11452, u"MMLの文書ではありません([Settings] や [Channel] の節がありません)。"},
+    {"IDS_READ_NOT_MMS", 11453, u"まきまびしーくの文書(.mms)ではありません。"},
+    {"IDS_READ_NO_PASTED_MML", 11454, u"「MML@」で始まるMMLが見つかりません。"},
+    {"IDS_READ_NOT_SMF", 11455, u"標準MIDIファイルではありません(先頭が「MThd」ではありません)。"},
+    {"IDS_READ_NOT_DEF", 11456, u"楽器定義ファイルではありません([Instrument presets] の節に楽器がありません)。"},
+    {"IDS_READ_MIDI_HEADER_CUT", 11457, u"MIDIヘッダーの途中でファイルが終わっています。"},
+    {"IDS_READ_MIDI_HEADER_LENGTH", 11458, u"MIDIヘッダーの長さが %d バイトです(6 バイトのはずです)。"},
+    {"IDS_READ_MIDI_FORMAT", 11459, u"MIDIファイルの形式 %d は読めません(0、1、2 のみ)。"},
+    {"IDS_READ_MIDI_DIVISION", 11460, u"MIDIヘッダーの分解能(SMPTE %d)が正しくありません。"},
+    {"IDS_READ_EXTENSION_DAMAGED", 11461,
+     u"[ZEMA EXTENSION] のデータが壊れています。MMLと設定は読み込みましたが、拡張データ(トラックのプロパティ、グループ、マーカー)は読み込んでいません。"},
+    {"IDS_READ_UNKNOWN_ENCODING", 11462, u"文字コード「%s」が分からないため、%s として読み込みました。"},
+    {"IDS_READ_TRACK_CUT", 11463, u"トラック %d がファイルの終わりで切れています。そこまでのイベントを読み込みました。"},
+    {"IDS_READ_TRACKS_MISSING", 11464, u"ヘッダーにはトラックが %d 個ありますが、読めたのは %d 個です。"},
+    {"IDS_READ_PARTIAL", 11465, u"ファイルを開きましたが、一部を読み込めませんでした。"},
 };
 
 constexpr int32_t kFirstId = 10000;

@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace zema {
 
@@ -50,16 +49,46 @@ bool writeAll(int fd, std::string_view bytes)
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& path)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
+    int systemError = 0;
+    return readFileBytes(path, systemError);
+}
+
+std::optional<std::string> readFileBytes(const std::filesystem::path& path, int& systemError)
+{
+    systemError = 0;
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        systemError = errno;
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        systemError = errno;
+        return std::nullopt;
+    }
+    // A folder opens for reading but holds no bytes of its own.
+    if (S_ISDIR(info.st_mode)) {
+        systemError = EISDIR;
+        return std::nullopt;
+    }
     try {
-        std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (file.bad()) return std::nullopt;
+        std::string bytes;
+        if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+        std::array<char, 65536> buffer{};
+        while (true) {
+            const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
+            if (count < 0) {
+                if (errno == EINTR) continue;
+                systemError = errno;
+                return std::nullopt;
+            }
+            if (count == 0) break;
+            bytes.append(buffer.data(), static_cast<size_t>(count));
+        }
         return bytes;
     } catch (const std::exception&) {
-        return std::nullopt;  // unreadable or too large to hold: treated as unreadable
+        systemError = ENOMEM;  // too large to hold
+        return std::nullopt;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QSplitter>
+#include <cerrno>
 
 #include "app/autosave.h"
 #include "app/new_document.h"
@@ -65,8 +66,10 @@ bool CMainWindow::openDocumentPath(const QString& path)
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     DocumentData document;
     const TimingContext defaults{readerTimebase(settings_), 4, 4};
-    if (path.isEmpty() || !openDocument(pathOf(fullPath), defaults, document)) {
-        (void)ask(QMessageBox::Critical, stringQ("IDS_ERR_FILEOPEN"), QMessageBox::Ok);
+    const ReadStatus read = path.isEmpty() ? ReadStatus::unreadable(ENOENT)
+                                           : openDocument(pathOf(fullPath), defaults, document);
+    if (!read) {
+        (void)ask(QMessageBox::Critical, stringWithReadReason("IDS_ERR_FILEOPEN", read), QMessageBox::Ok);
         return false;
     }
     loadSongFrom(document);
@@ -76,6 +79,8 @@ bool CMainWindow::openDocumentPath(const QString& path)
     rebuildTabs();
     sendMuteStates();
     refreshTitle();
+    // Shown over the opened document, which holds everything that was read.
+    if (read.lossy()) (void)ask(QMessageBox::Warning, stringWithReadReason("IDS_READ_PARTIAL", read), QMessageBox::Ok);
     return true;
 }
 

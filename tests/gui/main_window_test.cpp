@@ -16,8 +16,13 @@
 #include <deque>
 #include <fstream>
 
+#include <cerrno>
+
 #include "app/command_table.h"
+#include "core/strings.h"
+#include "document/read_status.h"
 #include "gui/main_window_fixture.h"
+#include "gui/qt_text.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -140,14 +145,39 @@ TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
     EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - a.mml [Waltz]");
     EXPECT_EQ(w.settings().recentFiles.front(), path.toStdU16String());
 
-    EXPECT_FALSE(w.openDocumentPath(QString::fromStdString((folder.path() / "nothing.mml").string())));
-    EXPECT_EQ(messages.back().text, "ファイルが開けませんでした。");
-    EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+    // A failure: the written message, and why on the second line.
+    struct Failure {
+        QString path;
+        ReadStatus reason;
+    };
+    const Failure failures[] = {
+        {QString::fromStdString((folder.path() / "nothing.mml").string()), ReadStatus::unreadable(ENOENT)},
+        {QString::fromStdString(folder.path().string()), ReadStatus::unreadable(EISDIR)},
+        {writeDocument("empty.mml", ""), ReadStatus::of(ReadStatusKind::Empty)},
+        {writeDocument("other.mml", "[Window]\r\nLeft=1\r\n"),
+         ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotMmlDocument)},
+    };
+    for (const Failure& failure : failures) {
+        EXPECT_FALSE(w.openDocumentPath(failure.path));
+        EXPECT_EQ(messages.back().icon, QMessageBox::Critical);
+        EXPECT_EQ(messages.back().text, "ファイルが開けませんでした。\n" + qt(readStatusText(failure.reason)));
+        EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+    }
 
     // A recent entry whose file is gone leaves the list.
     QFile::remove(path);
     w.runCommand(command::kRecentFirst);
     EXPECT_TRUE(w.settings().recentFiles.empty());
+
+    // A damaged extension block: the document opens, then the reason is shown.
+    const size_t before = messages.size();
+    ASSERT_TRUE(w.openDocumentPath(writeDocument(
+        "damaged.mml", "[Channel1]\r\nt150g\r\n[ZEMA EXTENSION]\r\nc=1\r\nd=QUJD\r\n")));
+    EXPECT_EQ(editor(0).text(), u"t150g\r\n");
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(messages.back().icon, QMessageBox::Warning);
+    EXPECT_EQ(messages.back().text, qt(withReadReason(loadString("IDS_READ_PARTIAL"),
+                                                       ReadStatus::of(ReadStatusKind::DamagedExtension))));
 }
 
 TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
