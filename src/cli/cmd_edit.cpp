@@ -110,8 +110,9 @@ int runEdit(const EditOptions& options)
     }
     std::u16string text;
     if (isDocument(options.file)) {
-        const auto tracks = documentTracks(options.file, {options.track}, "edit", *timing);
-        if (!tracks) return 1;
+        ReadStatus read;
+        const auto tracks = documentTracks(options.file, {options.track}, "edit", *timing, read);
+        if (!tracks) return read ? 1 : exitStatusOf(read);
         text = tracks->front().text;
     } else {
         const auto bytes = readInput(options.file);
