@@ -44,6 +44,7 @@ void CMainWindow::newDocument()
     documentPath_.clear();
     suggestedPath_.clear();
     loadStamp_ = std::time(nullptr);
+    autosaveName_ = autosaveFileName(loadStamp_);
     history_.clear();
     rebuildTabs();
     sendMuteStates();
@@ -89,6 +90,7 @@ void CMainWindow::loadSongFrom(const DocumentData& document)
     recompileAll(song_);
     loadEditorsFromSong();
     loadStamp_ = std::time(nullptr);
+    autosaveName_ = autosaveFileName(loadStamp_);
     history_.clear();
 }
 
@@ -160,7 +162,7 @@ bool CMainWindow::saveDocument(bool askForPath)
 
 std::filesystem::path CMainWindow::autosavePath() const
 {
-    return location_.autosaveFolder() / autosaveFileName(loadStamp_);
+    return location_.autosaveFolder() / autosaveName_;
 }
 
 void CMainWindow::autosaveIfNeeded()
@@ -170,9 +172,10 @@ void CMainWindow::autosaveIfNeeded()
     request.modified = history_.isModified();
     request.settingsFolder = location_.folder;
     localtime_r(&loadStamp_, &request.loadTime);
+    request.fileName = autosaveName_;
     const AutosaveOutcome outcome = zema::autosaveIfNeeded(*autosaver_, request, [this] {
         recompilePending();
-        return songAutosaveJob(song_);
+        return songAutosaveJob(song_, AutosaveOrigin{runId_, pathOf(documentPath_)});
     });
     if (outcome == AutosaveOutcome::Started) ++autosavesStarted_;
 }
@@ -221,20 +224,23 @@ void CMainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void CMainWindow::endSession()
+bool CMainWindow::endSession()
 {
     player_->Stop();
     player_->Join();
-    if (history_.isModified()) {
+    const bool unsaved = history_.isModified();
+    if (unsaved) {
         // The session is ending: keep the work in the autosave file, whatever the setting says.
         recompilePending();
         std::error_code error;
         std::filesystem::create_directories(location_.autosaveFolder(), error);
-        autosaver_->start([job = songAutosaveJob(song_), file = autosavePath()] { job(file); });
+        autosaver_->start([job = songAutosaveJob(song_, AutosaveOrigin{runId_, pathOf(documentPath_)}),
+                           file = autosavePath()] { return job(file); });
         ++autosavesStarted_;
     }
     autosaver_->waitForAll();
     storeSettings();
+    return unsaved;
 }
 
 }  // namespace zema
