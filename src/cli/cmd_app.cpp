@@ -88,7 +88,8 @@ int runRecover(const RecoverOptions& options)
         }
         out["recoverable"] = nlohmann::ordered_json::array();
         for (size_t i = 0; i < candidates.size(); ++i) out["recoverable"].push_back(candidateToJson(candidates[i], i + 1));
-        std::cout << out.dump(2) << "\n";
+        // File names need not be UTF-8; what is not is shown as U+FFFD rather than refused.
+        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
         return 0;
     }
 

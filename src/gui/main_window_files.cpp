@@ -178,6 +178,12 @@ void CMainWindow::autosaveIfNeeded()
         return songAutosaveJob(song_, AutosaveOrigin{runId_, pathOf(documentPath_)});
     });
     if (outcome == AutosaveOutcome::Started) ++autosavesStarted_;
+    if (outcome == AutosaveOutcome::SkippedNoFolder) {
+        // Asked again only to learn why the folder cannot be made.
+        std::error_code error;
+        std::filesystem::create_directories(location_.autosaveFolder(), error);
+        showAutosaveResult(error ? error : std::make_error_code(std::errc::not_a_directory));
+    }
 }
 
 void CMainWindow::waitForAutosaves() { autosaver_->waitForAll(); }

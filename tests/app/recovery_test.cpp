@@ -296,7 +296,7 @@ TEST(RecoverCommand, ListsAndDiscardsTheOfferedAutosaves)
     FakeSettings settings;
     settings.deadRun("100-1");
     const std::string bytes = documentWith({u"abc", u"de"});
-    settings.autosaveOf("~20240101_000001.mml", bytes, "100-1", "/nowhere/song.mml");
+    settings.autosaveOf("~20240101_000001.mml", bytes, "100-1", "/nowhere/so\xffng.mml");  // not UTF-8
     settings.autosaveOf("~20240101_000002.mml", bytes, "100-1");
     const std::string dir = " --config-dir '" + settings.root.path().string() + "'";
 

@@ -17,6 +17,8 @@ namespace {
 
 class RecoveryWindowTest : public MainWindowTest {
 protected:
+    void writeBytes(const std::string& name, const std::string& bytes) { (void)writeDocument(name, bytes); }
+
     // A run that ended without removing its marker, and what it autosaved.
     std::filesystem::path leftBehind(const std::string& name, const std::u16string& text,
                                      const std::filesystem::path& document = {})
@@ -32,8 +34,6 @@ protected:
         EXPECT_FALSE(writeAutosaveOrigin(file, AutosaveOrigin{"100-1", document}));
         return file;
     }
-
-    void writeBytes(const std::string& name, const std::string& bytes) { (void)writeDocument(name, bytes); }
 
     CMainWindow& startedWindow()
     {
@@ -140,6 +140,12 @@ TEST_F(RecoveryWindowTest, AFailedAutosaveIsShownInTheStatusBarUntilOneSucceeds)
     w.waitForAutosaves();
     QTest::qWait(20);
     EXPECT_TRUE(w.autosaveNotice().isEmpty());
+
+    // No folder can be made: shown too, at once.
+    std::filesystem::remove_all(folder / "autosave");
+    writeBytes("autosave", "a file in the folder's place");
+    w.runCommand(command::kTrackSelectRight);
+    EXPECT_TRUE(w.autosaveNotice().startsWith(QStringLiteral("自動保存に失敗しました: ")));
 }
 
 // The real program marks its run while it lives: a kill leaves the marker

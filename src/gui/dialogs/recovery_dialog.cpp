@@ -90,7 +90,12 @@ void CMMLRecoveryDlg::fillList()
         item->setTextAlignment(kTracks, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(kCharacters, Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (int column = 0; column < kColumnCount; ++column) list_->resizeColumnToContents(column);
+    // Sized to their contents with a little air, so that headers do not run into each other.
+    const int gap = fontMetrics().averageCharWidth() * 2;
+    for (int column = 0; column < kColumnCount; ++column) {
+        list_->resizeColumnToContents(column);
+        list_->setColumnWidth(column, list_->columnWidth(column) + gap);
+    }
     list_->setColumnWidth(kDocument, std::max(list_->columnWidth(kDocument), fontMetrics().averageCharWidth() * 24));
     refreshButtons();
 }
