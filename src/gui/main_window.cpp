@@ -231,6 +231,7 @@ void CMainWindow::buildLayout()
     for (int slot = 0; slot < CEditorFrame::kSlots; ++slot) {
         CMMLEditor* editor = frame_->editor(slot);
         editor->setChangeHandler([this, slot](int code) { onEditorChange(slot, code); });
+        connect(editor, &QPlainTextEdit::textChanged, this, [this, slot] { onEditorTextChanged(slot); });
         editor->installEventFilter(this);
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(editor, &QWidget::customContextMenuRequested, this,

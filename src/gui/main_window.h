@@ -290,6 +290,8 @@ private:
     // Editors and history.
     void loadEditorsFromSong();
     void onEditorChange(int slot, int code);
+    // Every change of an editor's text, also those that continue an undo step.
+    void onEditorTextChanged(int slot);
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
     void deleteInEditor();

@@ -148,6 +148,22 @@ TEST_F(RecoveryWindowTest, AFailedAutosaveIsShownInTheStatusBarUntilOneSucceeds)
     EXPECT_TRUE(w.autosaveNotice().startsWith(QStringLiteral("自動保存に失敗しました: ")));
 }
 
+// Typing that goes on in one undo step after a recompile still reaches the
+// song, so the autosave and the saved file hold every character.
+TEST_F(RecoveryWindowTest, TypingAfterARecompileReachesTheAutosaveAndTheSavedFile)
+{
+    auto& w = makeWindow();
+    type(0, "t140");  // recompiled
+    QTest::keyClicks(&editor(0), QStringLiteral(" cdefgab"));
+    ASSERT_EQ(editor(0).text().substr(0, 12), u"t140 cdefgab");
+    w.runCommand(command::kTrackSelectRight);
+    w.waitForAutosaves();
+    EXPECT_NE(test::readBytes(w.autosavePath()).find("t140 cdefgab"), std::string::npos);
+    savePath = QString::fromStdString((folder / "typed.mml").string());
+    ASSERT_TRUE(w.saveDocument(false));
+    EXPECT_NE(test::readBytes(folder / "typed.mml").find("t140 cdefgab"), std::string::npos);
+}
+
 // The real program marks its run while it lives: a kill leaves the marker
 // for the next start, SIGTERM on an unchanged document removes it.
 TEST(MainProgramRun, MarkerOutlivesAKillButNotAnOrderlyEnd)
