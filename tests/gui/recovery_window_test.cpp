@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <csignal>
 
@@ -70,6 +72,9 @@ TEST_F(RecoveryWindowTest, DiscardsOneAndOpensTheOtherAsAModifiedDocumentUnderIt
             const QTreeWidgetItem* item = dialog.list().topLevelItem(i);
             rows << item->text(0) + "|" + item->text(2) + "|" + item->text(3);
         }
+        dialog.show();  // every column shows without scrolling sideways
+        QApplication::processEvents();
+        EXPECT_FALSE(dialog.list().horizontalScrollBar()->isVisible());
         const int untitledRow = dialog.candidates()[0].origin.document.empty() ? 0 : 1;
         dialog.selectRow(untitledRow);
         answers = {QMessageBox::No, QMessageBox::Yes};

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -36,7 +37,8 @@ CMMLRecoveryDlg::CMMLRecoveryDlg(std::vector<RecoveryCandidate> candidates, Disc
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setMinimumWidth(fontMetrics().averageCharWidth() * 72);
+    // The file name takes what room there is; the short columns keep their width.
+    list_->header()->setStretchLastSection(false);
 
     auto* note = new QLabel(stringQ("IDS_RECOVERY_NOTE"));
     note->setObjectName(QStringLiteral("IDC_TXT_RECOVERY_NOTE"));
@@ -96,7 +98,12 @@ void CMMLRecoveryDlg::fillList()
         list_->resizeColumnToContents(column);
         list_->setColumnWidth(column, list_->columnWidth(column) + gap);
     }
-    list_->setColumnWidth(kDocument, std::max(list_->columnWidth(kDocument), fontMetrics().averageCharWidth() * 24));
+    list_->setColumnWidth(kDocument, std::max(list_->columnWidth(kDocument), fontMetrics().averageCharWidth() * 28));
+    // Wide enough to show every column without scrolling, in any language.
+    int total = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < kColumnCount; ++column) total += list_->columnWidth(column);
+    list_->setMinimumWidth(total);
+    list_->header()->setSectionResizeMode(kDocument, QHeaderView::Stretch);
     refreshButtons();
 }
 
