@@ -250,6 +250,24 @@ constexpr StringEntry kStrings[] = {
     {"IDS_READ_TRACK_CUT", 11463, u"トラック %d がファイルの終わりで切れています。そこまでのイベントを読み込みました。"},
     {"IDS_READ_TRACKS_MISSING", 11464, u"ヘッダーにはトラックが %d 個ありますが、読めたのは %d 個です。"},
     {"IDS_READ_PARTIAL", 11465, u"ファイルを開きましたが、一部を読み込めませんでした。"},
+    // Getting back the work of a run that did not end normally, and autosave failures.
+    {"IDS_RECOVERY_TITLE", 11400, u"作業の復元"},
+    {"IDS_RECOVERY_INTRO", 11401,
+     u"前回の ZEMA は正しく終了しませんでした。保存されていない作業が自動保存に残っています。"},
+    {"IDS_RECOVERY_UNTITLED", 11402, u"(名称未設定)"},
+    {"IDS_RECOVERY_COL_DOCUMENT", 11403, u"ファイル"},
+    {"IDS_RECOVERY_COL_TIME", 11404, u"自動保存の時刻"},
+    {"IDS_RECOVERY_COL_TRACKS", 11405, u"トラック数"},
+    {"IDS_RECOVERY_COL_CHARS", 11406, u"文字数"},
+    {"IDS_RECOVERY_OPEN", 11407, u"開く(&O)"},
+    {"IDS_RECOVERY_KEEP", 11408, u"後で決める(&L)"},
+    {"IDS_RECOVERY_DISCARD", 11409, u"破棄(&D)"},
+    {"IDS_RECOVERY_DISCARD_ASK", 11410, u"選んだ自動保存を削除します。元に戻すことはできません。よろしいですか？"},
+    {"IDS_RECOVERY_DISCARD_FAILED", 11411, u"自動保存を削除できませんでした。\n%s"},
+    {"IDS_RECOVERY_UNREADABLE", 11412, u"(読み込めません)"},
+    {"IDS_RECOVERY_NOTE", 11413,
+     u"開いた作業は変更されたドキュメントとして開かれます。元のファイルは保存するまで変わりません。"},
+    {"IDS_AUTOSAVE_FAILED", 11420, u"自動保存に失敗しました: %s"},
 };
 
 constexpr int32_t kFirstId = 10000;

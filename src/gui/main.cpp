@@ -13,6 +13,7 @@
 #include "app/first_start.h"
 #include "app/locale_id.h"
 #include "app/multi_language.h"
+#include "app/recovery.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
 #include "gui/session_end.h"
@@ -91,12 +92,18 @@ int main(int argc, char** argv)
                                       zema::languageFolders(zema::programFolder(), location), userLcid);
     zema::applyQtTranslation(*language);
 
+    // This run's marker: left behind by a crash, it lets the next start offer
+    // this run's autosaves back. Removed when the program ends normally.
+    const std::unique_ptr<zema::CRunMarker> runMarker = zema::CRunMarker::create(location.folder);
+
     zema::CMainWindow window(location, settings, {}, std::move(language));
+    if (runMarker) window.setRunId(runMarker->runId());
     // A logout or kill ends the program as if it were closed, without asking:
-    // the work goes to the autosave file and the settings are written. Watched
-    // before the first settings file appears, so a signal from then on counts.
-    zema::SessionEndWatcher sessionEnd([&window] {
-        window.endSession();
+    // the work goes to the autosave file and the settings are written. Work
+    // that was never saved keeps the marker, so the next start offers it.
+    // Watched before the first settings file appears, so a signal from then on counts.
+    zema::SessionEndWatcher sessionEnd([&window, &runMarker] {
+        if (window.endSession() && runMarker) runMarker->keepForRecovery();
         QApplication::exit(0);
     });
     if (firstStart) window.storeSettings();

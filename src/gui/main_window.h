@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <system_error>
 
 #include "app/accelerator.h"
 #include "app/command_registry.h"
@@ -46,6 +48,8 @@ class TrackGroupEditor;
 class CMMLTextSearch;
 class CMMLSmfImportDlg;
 class CMMLWaveExportDlg;
+class CMMLRecoveryDlg;
+struct RecoveryCandidate;
 class CBackgroundWork;
 struct ClipImportChoice;
 struct DocumentData;
@@ -100,6 +104,8 @@ struct WindowPrompts {
     std::function<void(CMMLWaveExportDlg& dialog)> waveExport;
     // The about box, built and ready; empty: shown modally.
     std::function<void(CAboutDlg& dialog)> about;
+    // The recovery dialog at start-up, built and ready; empty: shown modally.
+    std::function<void(CMMLRecoveryDlg& dialog)> recovery;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -137,8 +143,20 @@ public:
     // Asks to save a modified document; false when the pending action must stop.
     bool confirmDiscard();
     // Closing without the window system (session end): an autosave of a
-    // modified document, waited for, and the settings written.
-    void endSession();
+    // modified document, waited for, and the settings written. True when
+    // the autosave holds work that was never saved, to be offered back at
+    // the next start.
+    bool endSession();
+
+    // The id of this run's marker, written into each autosave's origin
+    // record; empty: the autosaves carry no origin and cannot be offered back.
+    void setRunId(std::string runId) { runId_ = std::move(runId); }
+    // Offers the autosaves of runs that did not end normally; true when one
+    // of them became the window's document.
+    bool offerRecovery();
+    // The status-bar notice of the last autosave failure; empty once an
+    // autosave succeeds again.
+    [[nodiscard]] QString autosaveNotice() const;
 
     // The buttons beside the piano-roll target list.
     void muteCurrent();
@@ -266,10 +284,17 @@ private:
     void openRecent(int index);
     void openDropped(const QString& path);
     void autosaveIfNeeded();
+    // Shows or clears the failure notice after an autosave finished.
+    void showAutosaveResult(std::error_code result);
+    // Makes an offered autosave the window's document: modified, under its
+    // original path (or untitled), autosaving to the same file from now on.
+    bool openRecovered(const RecoveryCandidate& candidate);
 
     // Editors and history.
     void loadEditorsFromSong();
     void onEditorChange(int slot, int code);
+    // Every change of an editor's text, also those that continue an undo step.
+    void onEditorTextChanged(int slot);
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
     void deleteInEditor();
@@ -337,6 +362,8 @@ private:
     QString documentPath_;
     QString suggestedPath_;  // proposed by Save As while the document is untitled (an imported MIDI file's name)
     std::time_t loadStamp_ = 0;
+    std::string autosaveName_;  // the current document's file in the autosave folder
+    std::string runId_;
     bool saving_ = false;
     bool shownBusy_ = false;  // the busy state the menu entries were last enabled for
     bool historyReplaying_ = false;  // an undo or redo is driving the editors
@@ -371,6 +398,7 @@ private:
     CMidiMoniterCtrl* monitor_ = nullptr;    // a tool window, owned by this window
     QLabel* position_ = nullptr;
     std::array<QLabel*, 5> panes_{};
+    QLabel* autosaveNotice_ = nullptr;  // shown while the last autosave failed
 };
 
 }  // namespace zema

@@ -77,6 +77,19 @@ void CMainWindow::onEditorChange(int slot, int code)
     if (!player_->playing()) recompileTimer_.start();
 }
 
+void CMainWindow::onEditorTextChanged(int slot)
+{
+    // Typing that continues the editor's current undo step reports no change
+    // of its own, yet it must reach the song: saving and autosave write the
+    // song, not the editors.
+    const auto index = static_cast<size_t>(slot);
+    if (!pendingTracks_.test(index)) {
+        if (frame_->editor(slot)->text() == song_.tracks[index].text) return;
+        pendingTracks_.set(index);
+    }
+    if (!player_->playing()) recompileTimer_.start();
+}
+
 void CMainWindow::recompilePending()
 {
     recompileTimer_.stop();

@@ -23,6 +23,7 @@
 #include "document/read_status.h"
 #include "gui/main_window_fixture.h"
 #include "gui/qt_text.h"
+#include "gui/program_signals.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -332,7 +333,7 @@ TEST_F(MainWindowTest, SessionEndKeepsAModifiedDocumentInTheAutosaveFile)
     settings.autoSave = false;  // the session end keeps the work even so
     auto& w = makeWindow(settings);
     type(0, "abc");
-    w.endSession();
+    EXPECT_TRUE(w.endSession());
     EXPECT_TRUE(std::filesystem::exists(w.autosavePath()));
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
 }
@@ -400,7 +401,8 @@ TEST(MainProgram, TerminateSignalEndsWithStatusZeroAndWritesSettings)
     ASSERT_TRUE(program.waitForStarted(10000));
     const auto ini = folder.path() / "ZEMA.ini";
     for (int i = 0; i < 200 && !std::filesystem::exists(ini); ++i) QTest::qWait(50);
-    QTest::qWait(500);  // into the event loop
+    ASSERT_TRUE(test::waitUntilCatches(static_cast<pid_t>(program.processId()), SIGTERM));
+    QTest::qWait(300);  // into the event loop
     std::filesystem::remove(ini);
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(20000));
