@@ -32,6 +32,8 @@ void addEventsCommand(CLI::App& app, int& exitCode);
 void addCountCommand(CLI::App& app, int& exitCode);
 // optimize, spell, migrate, mmla and rank.
 void addWriterCommands(CLI::App& app, int& exitCode);
+// edit: note edits written into a track's text.
+void addEditCommand(CLI::App& app, int& exitCode);
 void addInfoCommand(CLI::App& app, int& exitCode);
 void addConvertCommand(CLI::App& app, int& exitCode);
 void addInstrumentsCommand(CLI::App& app, int& exitCode);

@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     zema::cli::addEventsCommand(app, exitCode);
     zema::cli::addCountCommand(app, exitCode);
     zema::cli::addWriterCommands(app, exitCode);
+    zema::cli::addEditCommand(app, exitCode);
     zema::cli::addInfoCommand(app, exitCode);
     zema::cli::addConvertCommand(app, exitCode);
     zema::cli::addInstrumentsCommand(app, exitCode);

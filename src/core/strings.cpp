@@ -223,7 +223,12 @@ constexpr StringEntry kStrings[] = {
     {"IDS_SMF_IM_READING", 11200, u"標準MIDIファイルを読み込んでいます..."},
     {"IDS_SMF_IM_CONVERTING", 11201, u"標準MIDIファイルを変換しています..."},
     {"IDS_SMF_IM_NOTHING", 11202, u"選択したトラックには変換できるイベントがありません。"},
-    // The piano roll's grid list, its tooltips and the notices of note editing.
+    // Status-bar notices of note edits made in the piano roll.
+    {"IDS_NOTE_EDIT_REWRITTEN", 11500, u"編集をその場に書けないため、周りのMMLを書き直しました。"},
+    {"IDS_NOTE_EDIT_NO_NOTE", 11501, u"編集する音符がトラックにありません。"},
+    {"IDS_NOTE_EDIT_NOT_EXPRESSIBLE", 11502,
+     u"この編集はMMLで書けません(音符が重なる、音の高さか長さが範囲外、またはテンポ変更をまたぎます)。"},
+    // The piano roll's grid list and its tooltips.
     {"IDS_PIANO_GRID_1", 11550, u"全音符"},
     {"IDS_PIANO_GRID_2", 11551, u"2分音符"},
     {"IDS_PIANO_GRID_4", 11552, u"4分音符"},
@@ -241,9 +246,6 @@ constexpr StringEntry kStrings[] = {
     {"IDS_PIANO_GRID_OFF", 11564, u"グリッドなし"},
     {"IDS_PIANO_GRID_TIP", 11565, u"ピアノロールのグリッド: 置く・動かす音符の位置と長さをこの単位に揃えます"},
     {"IDS_PIANO_VOLUME_TIP", 11566, u"音量 (v0～15): ドラッグして音符の音量を描きます"},
-    {"IDS_PIANO_EDIT_REWRITTEN", 11567, u"この編集ではMMLの一部をまとめて書き直しました。"},
-    {"IDS_PIANO_EDIT_REFUSED", 11568, u"この編集はMMLで書き表せません。"},
-    {"IDS_PIANO_EDIT_NO_NOTE", 11569, u"編集する音符がトラックに見つかりません。"},
 };
 
 constexpr int32_t kFirstId = 10000;
