@@ -173,24 +173,13 @@ std::vector<EditNote> RollSelection::selected(std::span<const EditNote> notes) c
 
 // ---- Gestures as edits ----------------------------------------------------------
 
-int32_t volumeAt(std::span<const EditNote> notes, int32_t tick)
-{
-    const EditNote* in = nullptr;
-    for (const EditNote& note : notes) {
-        if (note.tick > tick) break;
-        in = &note;
-    }
-    if (in) return in->volume;
-    return notes.empty() ? 8 : notes.front().volume;
-}
-
-NoteEdit insertEdit(std::span<const EditNote> notes, int32_t tick, int32_t length, int noteNumber)
+NoteEdit insertEdit(int32_t tick, int32_t length, int noteNumber)
 {
     NoteEdit edit;
     edit.kind = NoteEditKind::Insert;
     edit.tick = tick;
     edit.noteNumber = noteNumber;
-    edit.note = EditNote{tick, length, noteNumber, volumeAt(notes, tick)};
+    edit.note = EditNote{tick, length, noteNumber, -1};  // the engine keeps the volume in force
     return edit;
 }
 

@@ -116,12 +116,8 @@ private:
 
 // ---- Gestures as edits ----------------------------------------------------------
 
-// The volume in force at `tick`: the volume of the last note starting at or
-// before it, else the first note's, else 8.
-[[nodiscard]] int32_t volumeAt(std::span<const EditNote> notes, int32_t tick);
-
-// A new note at (tick, note) with the volume in force there.
-[[nodiscard]] NoteEdit insertEdit(std::span<const EditNote> notes, int32_t tick, int32_t length, int noteNumber);
+// A new note at (tick, note); it takes the volume in force where it lands.
+[[nodiscard]] NoteEdit insertEdit(int32_t tick, int32_t length, int noteNumber);
 // Moves every note of `moved` by the same offsets; empty when one would leave
 // tick 0 or the roll's rows, or nothing moves.
 [[nodiscard]] std::vector<NoteEdit> moveEdits(std::span<const EditNote> moved, int32_t deltaTick, int deltaNote);

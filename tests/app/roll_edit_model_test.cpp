@@ -126,10 +126,8 @@ TEST(RollSelectionTest, ClicksAndBandsReplaceAddOrToggle)
 TEST(RollEdits, GesturesBecomeEditsWithTheirKeysAfterwards)
 {
     const std::vector<EditNote> notes = {{0, 24, 60, 10}, {48, 24, 62, 5}};
-    // A new note takes the volume in force where it lands.
-    EXPECT_EQ(insertEdit(notes, 24, 12, 67).note, (EditNote{24, 12, 67, 10}));
-    EXPECT_EQ(insertEdit(notes, 60, 12, 67).note.volume, 5);
-    EXPECT_EQ(insertEdit({}, 0, 12, 67).note.volume, 8);
+    // A new note asks for the volume in force where it lands.
+    EXPECT_EQ(insertEdit(24, 12, 67), (NoteEdit{NoteEditKind::Insert, 24, 67, EditNote{24, 12, 67, -1}}));
 
     const auto moved = moveEdits(notes, 24, 12);
     ASSERT_EQ(moved.size(), 2u);
