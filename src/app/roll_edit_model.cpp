@@ -302,6 +302,22 @@ std::vector<int> notesUnderSweep(std::span<const EditNote> notes, const RollGeom
     return out;
 }
 
+std::map<int, int> sweepVolumes(std::span<const EditNote> notes, const RollGeometry& geometry, LanePoint from,
+                                LanePoint to, int laneHeight)
+{
+    std::map<int, int> volumes;
+    const int low = std::min(from.x, to.x);
+    const int high = std::max(from.x, to.x);
+    for (int index : notesUnderSweep(notes, geometry, from.x, to.x)) {
+        const int x = std::clamp(geometry.xOfTick(notes[static_cast<size_t>(index)].tick), low, high);
+        const int y = to.x == from.x ? to.y
+                                     : from.y + static_cast<int>(static_cast<int64_t>(to.y - from.y) * (x - from.x) /
+                                                                 (to.x - from.x));
+        volumes[index] = volumeOfY(y, laneHeight);
+    }
+    return volumes;
+}
+
 // ---- Finding the notes ---------------------------------------------------------------
 
 std::optional<int> scrollToShowNotes(std::span<const EditNote> notes, int rowHeight, int viewHeight, int scrollY)

@@ -143,11 +143,23 @@ private:
 
 // ---- Volume lane -----------------------------------------------------------------
 
+// A point of the lane: x in note-area pixels, y from the lane's top.
+struct LanePoint {
+    int x = 0;
+    int y = 0;
+};
+
 // The volume a point at `y` in a lane `height` pixels high stands for (top: 15).
 [[nodiscard]] int volumeOfY(int y, int height);
 // The notes whose columns a drag from x0 to x1 (note-area pixels) crossed.
 [[nodiscard]] std::vector<int> notesUnderSweep(std::span<const EditNote> notes, const RollGeometry& geometry, int x0,
                                                int x1);
+// The volumes a drag in the lane from (x0, y0) to (x1, y1) draws, by note
+// index: each crossed note takes the height of the line between the two
+// points where it starts (its left edge clamped to the drag), so a quick
+// stroke draws a ramp rather than one level.
+[[nodiscard]] std::map<int, int> sweepVolumes(std::span<const EditNote> notes, const RollGeometry& geometry,
+                                              LanePoint from, LanePoint to, int laneHeight);
 
 // ---- Finding the notes ---------------------------------------------------------------
 

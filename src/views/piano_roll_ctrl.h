@@ -195,7 +195,7 @@ private:
         int deltaNote = 0;
         int32_t deltaLength = 0;    // Resize: change of every selected note's length
         std::map<int, int> volumes; // Volume: drawn volume by note index
-        int lastX = 0;              // Volume: x of the previous mouse position
+        QPoint last;                // Volume: the previous mouse position
     };
     [[nodiscard]] bool editing() const;
     void refreshNotes();

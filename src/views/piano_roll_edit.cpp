@@ -148,7 +148,7 @@ void CPianoRollCtrl::beginEditDrag(QMouseEvent* event)
     drag_.mode = selectModeOf(event->modifiers());
     if (volumeLaneRect().contains(pos)) {
         drag_.kind = DragKind::Volume;
-        drag_.lastX = pos.x();
+        drag_.last = pos;
         updateDrag(pos);
         return;
     }
@@ -195,11 +195,11 @@ void CPianoRollCtrl::updateDrag(QPoint pos)
     }
     case DragKind::Volume: {
         const QRect lane = volumeLaneRect();
-        const int volume = volumeOfY(pos.y() - lane.top(), lane.height());
-        for (int index : notesUnderSweep(notes_, g, drag_.lastX - kPianoNoteLeft, pos.x() - kPianoNoteLeft)) {
+        const auto lanePoint = [&lane](QPoint p) { return LanePoint{p.x() - lane.left(), p.y() - lane.top()}; };
+        for (const auto& [index, volume] : sweepVolumes(notes_, g, lanePoint(drag_.last), lanePoint(pos), lane.height())) {
             drag_.volumes[index] = volume;
         }
-        drag_.lastX = pos.x();
+        drag_.last = pos;
         break;
     }
     case DragKind::Band:

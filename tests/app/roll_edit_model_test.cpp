@@ -171,6 +171,9 @@ TEST(RollVolumeLane, HeightToVolumeAndTheNotesASweepCrosses)
     EXPECT_EQ(notesUnderSweep(notes, kGeometry, 10, 10), std::vector<int>{0});
     EXPECT_EQ(notesUnderSweep(notes, kGeometry, 100, 5), (std::vector<int>{0, 1, 2}));
     EXPECT_TRUE(notesUnderSweep(notes, kGeometry, 50, 90).empty());
+    // A stroke from the top at x 0 to the bottom at x 100 draws a ramp; a still mouse one level.
+    EXPECT_EQ(sweepVolumes(notes, kGeometry, {0, 0}, {100, 30}, 31), (std::map<int, int>{{0, 15}, {1, 12}, {2, 1}}));
+    EXPECT_EQ(sweepVolumes(notes, kGeometry, {30, 15}, {30, 15}, 31), (std::map<int, int>{{1, 8}}));
 }
 
 TEST(RollFindNotes, ScrollsOnlyWhenNoNoteRowIsVisible)
