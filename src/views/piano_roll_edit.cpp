@@ -34,6 +34,11 @@ bool CPianoRollCtrl::editing() const { return song_ != nullptr && canEditNotes &
 
 void CPianoRollCtrl::refreshNotes()
 {
+    // A drag names notes by their place in the list: a changed track ends it.
+    if (drag_.kind != DragKind::None) {
+        drag_ = Drag{};
+        sound(-1);
+    }
     const int slot = lib_.currentTrack();
     if (!song_ || slot < 0 || slot >= kTrackCount || !song_->tracks[static_cast<size_t>(slot)].used) {
         notes_.clear();

@@ -122,9 +122,11 @@ TEST_F(RollEditTest, DeleteVolumesCopyAndPaste)
         // A rubber band over d and e, copied and pasted at the play position after the last note.
         drag(roll, roll.pointOf(100, before[2].noteNumber), roll.pointOf(250, before[1].noteNumber));
         ASSERT_EQ(roll.selection().size(), 2u);
-        ASSERT_TRUE(roll.copySelectedNotes());
+        // With the roll focused, the window's Copy and Paste act on its notes.
+        ASSERT_TRUE(roll.hasFocus());
+        window->runCommand(command::kCopy);
         roll.SetPlayPosition(480);
-        ASSERT_TRUE(roll.pasteNotes());
+        window->runCommand(command::kPaste);
         ASSERT_EQ(notes().size(), 6u);
         EXPECT_EQ(noteAt(4), (EditNote{480, 96, before[1].noteNumber, kRollVolumeMax}));
         EXPECT_EQ(noteAt(5), (EditNote{576, 96, before[2].noteNumber, kRollVolumeMax}));
