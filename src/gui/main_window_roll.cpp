@@ -66,7 +66,6 @@ bool CMainWindow::applyRollEdits(const std::vector<NoteEdit>& edits)
         return false;
     }
     // One edit of the editor: one step of its undo and of the document's history.
-    closeTypingRuns();
     if (editor->applyTextChanges(result.changes) != kEditorOk) return false;
     recompilePending();
     // Set after the recompile, which clears the pane.

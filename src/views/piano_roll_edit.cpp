@@ -201,9 +201,8 @@ void CPianoRollCtrl::updateDrag(QPoint pos)
     case DragKind::Volume: {
         const QRect lane = volumeLaneRect();
         const auto lanePoint = [&lane](QPoint p) { return LanePoint{p.x() - lane.left(), p.y() - lane.top()}; };
-        for (const auto& [index, volume] : sweepVolumes(notes_, g, lanePoint(drag_.last), lanePoint(pos), lane.height())) {
-            drag_.volumes[index] = volume;
-        }
+        const auto drawn = sweepVolumes(notes_, g, lanePoint(drag_.last), lanePoint(pos), lane.height());
+        for (const auto& [index, volume] : drawn) drag_.volumes[index] = volume;
         drag_.last = pos;
         break;
     }

@@ -79,7 +79,8 @@ TEST_F(RollEditTest, AddMoveAndResizeFollowTheGridAndUndoStepByStep)
         EXPECT_EQ(noteAt(3), (EditNote{c.moved, f.length, f.noteNumber + 2, f.volume}));
         const std::u16string afterMove = text();
 
-        drag(roll, roll.pointOf(e.tick + e.length - 3, e.noteNumber), roll.pointOf(e.tick + e.length - 53, e.noteNumber));
+        const int32_t end = e.tick + e.length;
+        drag(roll, roll.pointOf(end - 3, e.noteNumber), roll.pointOf(end - 53, e.noteNumber));
         EXPECT_EQ(noteAt(2), (EditNote{e.tick, c.resized, e.noteNumber, e.volume}));
         EXPECT_EQ(roll.selection().keys(), (std::set<NoteKey>{keyOf(noteAt(2))}));
         const std::u16string afterResize = text();
