@@ -30,8 +30,8 @@ struct Unit {
 
 // The original track, compiled once.
 struct Original {
-    EventList events;
-    StateList states;
+    const EventList* events = nullptr;
+    const StateList* states = nullptr;
     std::vector<Unit> units;
     std::vector<EditNote> notes;      // in event (tick) order
     std::vector<int32_t> noteUnits;   // unit index of each note
@@ -53,9 +53,12 @@ bool isCopiedKind(Kind kind)
     }
 }
 
-void compileOriginal(const TimingContext& context, std::u16string_view text, Original& track)
+// Indexes the track's compile: every command with its text offsets and the
+// state after it.
+void indexOriginal(std::u16string_view text, const CompiledTrack& compiled, Original& track)
 {
-    compileTrack(context, text, track.events, track.states, 0, false, false);
+    track.events = &compiled.events;
+    track.states = &compiled.states;
     track.usedLength = static_cast<int32_t>(std::min(text.size(), text.find(u'\0')));
 
     std::vector<int32_t> lineStarts{0};
@@ -68,27 +71,32 @@ void compileOriginal(const TimingContext& context, std::u16string_view text, Ori
                                   : track.usedLength;
         return std::clamp(start + column, 0, track.usedLength);
     };
-    const auto add = [&](Unit::Type type, const TrackEvent& e) {
-        Unit& unit = track.units.emplace_back();
+    const auto unitOf = [&](Unit::Type type, const TrackEvent& e) {
+        Unit unit;
         unit.type = type;
         unit.begin = offsetOf(e.startLine, e.startColumn);
         unit.end = std::max(unit.begin, offsetOf(e.endLine, e.endColumn));
         unit.event = &e;
+        return unit;
     };
-    track.units.reserve(track.events.size() + track.states.size());
-    for (const TrackEvent& e : track.events) {
-        if (e.kind == Kind::Note) add(Unit::Type::Note, e);
-        else if (e.kind == Kind::Rest) add(Unit::Type::Rest, e);
-        else if (isCopiedKind(e.kind)) add(Unit::Type::Copied, e);
+    // Events and states each come in text order: merge the two runs.
+    std::vector<Unit> fromEvents;
+    fromEvents.reserve(compiled.events.size());
+    for (const TrackEvent& e : compiled.events) {
+        if (e.kind == Kind::Note) fromEvents.push_back(unitOf(Unit::Type::Note, e));
+        else if (e.kind == Kind::Rest) fromEvents.push_back(unitOf(Unit::Type::Rest, e));
+        else if (isCopiedKind(e.kind)) fromEvents.push_back(unitOf(Unit::Type::Copied, e));
         else if (e.kind == Kind::TrackEnd) track.endTick = e.tick;
     }
+    std::vector<Unit> fromStates;
     // The first four states are the compiler's starting values, not commands.
-    for (size_t i = 4; i < track.states.size(); ++i) {
-        const TrackEvent& e = track.states[i];
-        if (e.kind != Kind::TempoState) add(Unit::Type::State, e);
+    for (size_t i = 4; i < compiled.states.size(); ++i) {
+        const TrackEvent& e = compiled.states[i];
+        if (e.kind != Kind::TempoState) fromStates.push_back(unitOf(Unit::Type::State, e));
     }
-    std::stable_sort(track.units.begin(), track.units.end(),
-                     [](const Unit& a, const Unit& b) { return a.begin < b.begin; });
+    track.units.resize(fromEvents.size() + fromStates.size());
+    std::merge(fromEvents.begin(), fromEvents.end(), fromStates.begin(), fromStates.end(), track.units.begin(),
+               [](const Unit& a, const Unit& b) { return a.begin < b.begin; });
 
     ScoreState state;
     for (size_t i = 0; i < track.units.size(); ++i) {
@@ -228,10 +236,25 @@ TextChange emptyTextInsertion(std::u16string_view text, int32_t usedLength)
 
 class Engine {
 public:
-    Engine(const TimingContext& context, std::u16string_view text)
-        : text_(text), tables_(std::max(context.timebase, 1)), context_(context)
+    Engine(const TimingContext& context, std::u16string_view text, const CompiledTrack& compiled)
+        : text_(text), tables_(std::max(context.timebase, 1)), context_(context), verified_(scratch().verified)
     {
-        compileOriginal(context, text, track_);
+        indexOriginal(text, compiled, track_);
+    }
+
+    // The compile of the text the last successful apply returned.
+    [[nodiscard]] CompiledTrack& verified() { return verified_; }
+
+    // Lists kept from one call to the next on a thread: a track's lists are
+    // large enough that allocating them afresh costs as much as compiling.
+    struct Scratch {
+        CompiledTrack original;
+        CompiledTrack verified;
+    };
+    static Scratch& scratch()
+    {
+        thread_local Scratch lists;
+        return lists;
     }
 
     NoteEditResult apply(std::span<const NoteEdit> edits)
@@ -271,8 +294,6 @@ public:
         result.status = NoteEditStatus::NotExpressible;
         return result;
     }
-
-    [[nodiscard]] const Original& track() const { return track_; }
 
 private:
     NoteEditStatus buildTargets(std::span<const NoteEdit> edits)
@@ -510,10 +531,10 @@ private:
     // command at its tick and the expected end.
     bool verify(std::u16string_view text)
     {
-        compileTrack(context_, text, events_, states_, 0, false, false);
+        compileTrack(context_, text, verified_.events, verified_.states, 0, false, false);
         size_t note = 0;
         size_t copied = 0;
-        for (const TrackEvent& e : events_) {
+        for (const TrackEvent& e : verified_.events) {
             if (e.kind == Kind::Note) {
                 if (note >= expectedNotes_.size()) return false;
                 const EditNote& n = expectedNotes_[note++];
@@ -543,8 +564,7 @@ private:
     std::vector<Range> ranges_;  // one or two per changed note, before widening
     std::vector<EditNote> expectedNotes_;
     int32_t expectedEnd_ = 0;
-    EventList events_;  // the verification's compile, kept to reuse its storage
-    StateList states_;
+    CompiledTrack& verified_;  // the verification's compile
 };
 
 }  // namespace
@@ -577,7 +597,21 @@ std::vector<EditNote> editableNotes(const TimingContext& context, std::u16string
 
 NoteEditResult applyNoteEdits(const TimingContext& context, std::u16string_view text, std::span<const NoteEdit> edits)
 {
-    return Engine(context, text).apply(edits);
+    CompiledTrack& original = Engine::scratch().original;
+    compileTrack(context, text, original.events, original.states, 0, false, false);
+    return Engine(context, text, original).apply(edits);
+}
+
+NoteEditResult applyNoteEdits(const TimingContext& context, std::u16string_view text, const CompiledTrack& compiled,
+                              std::span<const NoteEdit> edits, CompiledTrack* recompiled)
+{
+    Engine engine(context, text, compiled);
+    NoteEditResult result = engine.apply(edits);
+    if (recompiled != nullptr && result.ok() && !result.changes.empty()) {
+        std::swap(recompiled->events, engine.verified().events);
+        std::swap(recompiled->states, engine.verified().states);
+    }
+    return result;
 }
 
 }  // namespace zema

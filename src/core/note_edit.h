@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/timing.h"
+#include "core/track_event.h"
 
 namespace zema {
 
@@ -84,6 +85,22 @@ struct NoteEditResult {
         return status == NoteEditStatus::Applied || status == NoteEditStatus::Rewritten;
     }
 };
+
+// A track's text compiled as compileTrack(context, text, events, states, 0,
+// keepTies = false, stateToEvents = false) leaves it.
+struct CompiledTrack {
+    EventList events;
+    StateList states;
+};
+
+// The same, for a caller that holds the text's compile already (the engine
+// then does not compile the old text again). When the edit is written and
+// `recompiled` is given, it receives the compile of the new text, which the
+// engine makes to check its work, so the caller need not compile again;
+// otherwise it is left alone.
+[[nodiscard]] NoteEditResult applyNoteEdits(const TimingContext& context, std::u16string_view text,
+                                            const CompiledTrack& compiled, std::span<const NoteEdit> edits,
+                                            CompiledTrack* recompiled = nullptr);
 
 // The string-table symbol of the status-bar notice for a result ("" when
 // the edit was written in place and needs none).

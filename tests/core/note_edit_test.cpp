@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "cli_runner.h"
 #include "core/compile_helpers.h"
 #include "core/corpus_tracks.h"
 #include "core/strings.h"
@@ -159,11 +160,17 @@ public:
         const std::vector<EditNote> notes = editableNotes(timing, text);
         if (notes.empty()) return;
         const test::Compiled before = compile(text, timing);
+        const CompiledTrack compiled{before.events, before.states};
         for (int round = 0; round < rounds; ++round) {
             const std::vector<NoteEdit> edits = randomEdits(notes, timing);
-            const NoteEditResult result = applyNoteEdits(timing, text, edits);
+            // Every other round the editor's way, with the compile at hand and the new one handed back.
+            CompiledTrack recompiled;
+            const bool withCompile = round % 2 == 1;
+            const NoteEditResult result = withCompile ? applyNoteEdits(timing, text, compiled, edits, &recompiled)
+                                                      : applyNoteEdits(timing, text, edits);
             ++tried_;
             if (!result.ok()) {
+                EXPECT_TRUE(refusable(expectedNotes(notes, edits), before)) << name;
                 EXPECT_EQ(result.text, text) << name;
                 EXPECT_TRUE(result.changes.empty()) << name;
                 continue;
@@ -179,6 +186,10 @@ public:
             }
             ASSERT_EQ(applied(result.text, inverse(text, result.changes)), text) << name;
             const test::Compiled after = compile(result.text, timing);
+            if (withCompile && !result.changes.empty()) {
+                ASSERT_EQ(recompiled.events, after.events) << name;
+                ASSERT_EQ(recompiled.states, after.states) << name;
+            }
             ASSERT_EQ(tempos(after), tempos(before)) << name;
             int32_t end = before.end().tick;
             for (const EditNote& n : expected) end = std::max(end, n.tick + n.length);
@@ -191,6 +202,21 @@ public:
     int rewritten_ = 0;
 
 private:
+    // An edit may only be refused when its notes overlap, leave the range a
+    // letter can spell, or sound across a tempo change.
+    static bool refusable(const std::vector<EditNote>& expected, const test::Compiled& before)
+    {
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const EditNote& n = expected[i];
+            if (n.noteNumber < 11 || n.noteNumber > 120) return true;
+            if (i > 0 && n.tick < expected[i - 1].tick + expected[i - 1].length) return true;
+            for (const TrackEvent& tempo : before.of(TrackEventKind::Tempo)) {
+                if (tempo.tick > n.tick && tempo.tick < n.tick + n.length) return true;
+            }
+        }
+        return false;
+    }
+
     static std::vector<std::pair<int32_t, int32_t>> tempos(const test::Compiled& c)
     {
         std::vector<std::pair<int32_t, int32_t>> out;
@@ -259,6 +285,39 @@ TEST(NoteEdit, RandomEditsOnRandomTexts)
         if (::testing::Test::HasFatalFailure()) return;
     }
     EXPECT_GT(checker.accepted_ * 3, checker.tried_);
+}
+
+}  // namespace
+}  // namespace zema
+
+namespace zema {
+namespace {
+
+TEST(CliEdit, AppliesEveryOptionTogetherAndRefusesWithStatusOne)
+{
+    struct Case {
+        const char* args;
+        const char* input;
+        int status;
+        const char* output;  // the whole output, or a part of it when refused
+    };
+    const Case cases[] = {
+        {"--insert 96:48:64", "l8 c r2 d", 0, "l8 c rer4 d"},
+        {"--move 96:62:96:74 --volume 0:60:12", "c d8 e", 0, "v12cv8 >d8< e"},
+        {"--delete 0:60 --insert 0:96:60:3", "c d", 0, "v3cv8 d"},
+        {"--insert 0:96:60", "c", 1, "zema-cli edit: "},
+        {"--delete 5", "c", 1, "is not --delete TICK:NOTE"},
+        {"", "c", 1, "give at least one"},
+    };
+    for (const Case& c : cases) {
+        const test::CliRun run = test::runCli(std::string("edit - ") + c.args, c.input);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        if (c.status == 0) {
+            EXPECT_EQ(run.out, c.output) << c.args;
+        } else {
+            EXPECT_NE(run.out.find(c.output), std::string::npos) << c.args << ": " << run.out;
+        }
+    }
 }
 
 }  // namespace
