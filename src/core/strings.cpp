@@ -268,6 +268,24 @@ constexpr StringEntry kStrings[] = {
     {"IDS_RECOVERY_NOTE", 11413,
      u"開いた作業は変更されたドキュメントとして開かれます。元のファイルは保存するまで変わりません。"},
     {"IDS_AUTOSAVE_FAILED", 11420, u"自動保存に失敗しました: %s"},
+    // The piano roll's grid list and its tooltips.
+    {"IDS_PIANO_GRID_1", 11550, u"全音符"},
+    {"IDS_PIANO_GRID_2", 11551, u"2分音符"},
+    {"IDS_PIANO_GRID_4", 11552, u"4分音符"},
+    {"IDS_PIANO_GRID_8", 11553, u"8分音符"},
+    {"IDS_PIANO_GRID_16", 11554, u"16分音符"},
+    {"IDS_PIANO_GRID_32", 11555, u"32分音符"},
+    {"IDS_PIANO_GRID_64", 11556, u"64分音符"},
+    {"IDS_PIANO_GRID_2D", 11557, u"付点2分音符"},
+    {"IDS_PIANO_GRID_4D", 11558, u"付点4分音符"},
+    {"IDS_PIANO_GRID_8D", 11559, u"付点8分音符"},
+    {"IDS_PIANO_GRID_16D", 11560, u"付点16分音符"},
+    {"IDS_PIANO_GRID_4T", 11561, u"4分3連符"},
+    {"IDS_PIANO_GRID_8T", 11562, u"8分3連符"},
+    {"IDS_PIANO_GRID_16T", 11563, u"16分3連符"},
+    {"IDS_PIANO_GRID_OFF", 11564, u"グリッドなし"},
+    {"IDS_PIANO_GRID_TIP", 11565, u"ピアノロールのグリッド: 置く・動かす音符の位置と長さをこの単位に揃えます"},
+    {"IDS_PIANO_VOLUME_TIP", 11566, u"音量 (v0～15): ドラッグして音符の音量を描きます"},
 };
 
 constexpr int32_t kFirstId = 10000;

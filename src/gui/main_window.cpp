@@ -199,6 +199,7 @@ void CMainWindow::buildLayout()
         settings_.pianoRollHMag = hmag;
         settings_.pianoRollVMag = vmag;
     };
+    connectRollEditing();
     userTracks_.fill(true);
     textSplitter_ = new QSplitter(Qt::Horizontal, splitter_);
     textSplitter_->setChildrenCollapsible(false);
@@ -264,6 +265,8 @@ void CMainWindow::buildControls(QWidget* central, QHBoxLayout* controls)
         applyPianoTarget();
     });
     controls->addWidget(target_);
+    buildGridChoice(central);
+    controls->addWidget(grid_);
     const auto button = [&](const char* name, void (CMainWindow::*slot)()) {
         auto* push = new QPushButton(central);
         push->setObjectName(QString::fromLatin1(name));
@@ -434,6 +437,7 @@ void CMainWindow::onTabChanged(int tabIndex)
     frame_->showSlot(song_.currentTrack);
     pianoRoll_->setCurrentTrack(song_.currentTrack);
     applyPianoTarget();
+    revealRollNotes();
     refreshEventList();
     refreshTitle();
 }

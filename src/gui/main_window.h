@@ -23,6 +23,7 @@
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "app/text_search.h"
+#include "core/note_edit.h"
 #include "core/song.h"
 #include "gui/dialogs/preferences_sheet.h"
 #include "playback/player_controller.h"
@@ -183,6 +184,8 @@ public:
     [[nodiscard]] CMMLTextSearch* textSearch() const { return textSearch_; }
     // Chooses the piano-roll target entry (0..6) as the drop-down does.
     void setPianoTarget(int target);
+    // The piano roll's grid list beside the target list.
+    [[nodiscard]] QComboBox& gridChoice() { return *grid_; }
     [[nodiscard]] CPianoInputCtrl& keyboard() { return *keyboard_; }
     // The on-screen keyboard: a key pressed or released sounds on the current
     // track's channel; with `insert` (a mouse press) the note is typed at the
@@ -327,6 +330,16 @@ private:
     void applyPianoTarget();
     void fillPianoTargets();
     void chooseUserTracks();
+
+    // Note editing in the piano roll (main_window_roll.cpp).
+    void buildGridChoice(QWidget* central);
+    void fillGridChoices();
+    void connectRollEditing();
+    // Writes the roll's edits of the current track into its text as one
+    // undo step; false (with a status-bar notice) when they cannot be written.
+    bool applyRollEdits(const std::vector<NoteEdit>& edits);
+    // Scrolls the roll to the current track's notes when none is in view.
+    void revealRollNotes();
     // The views follow the caret: the event at it is marked and brought into view.
     void traceCaret();
     // Selects the MML text of event `index` of the slot's list in its editor.
@@ -394,6 +407,7 @@ private:
     CCodeListCtrl* eventList_ = nullptr;
     CPianoInputCtrl* keyboard_ = nullptr;    // a tool window, owned by this window
     QComboBox* target_ = nullptr;
+    QComboBox* grid_ = nullptr;              // the piano roll's grid
     CLevelMeterCtrl* meter_ = nullptr;
     CMidiMoniterCtrl* monitor_ = nullptr;    // a tool window, owned by this window
     QLabel* position_ = nullptr;

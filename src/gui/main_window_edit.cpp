@@ -24,11 +24,44 @@ void CMainWindow::registerEditCommands()
         recompilePending();
         (void)history_.redo();
     });
-    commands_.add(command::kCut, [editor] { (void)editor()->cutSelection(); });
-    commands_.add(command::kCopy, [editor] { (void)editor()->copySelection(); });
-    commands_.add(command::kPaste, [editor] { (void)editor()->pasteClipboard(); });
-    commands_.add(command::kDelete, [this] { deleteInEditor(); });
-    commands_.add(command::kSelectAll, [editor] { (void)editor()->selectAllText(); });
+    // With the piano roll focused, the clipboard commands act on its notes;
+    // pasting puts the copied notes at the play position.
+    const auto roll = [this] { return pianoRoll_->hasFocus() ? pianoRoll_ : nullptr; };
+    commands_.add(command::kCut, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            if (notes->copySelectedNotes()) (void)notes->deleteSelectedNotes();
+            return;
+        }
+        (void)editor()->cutSelection();
+    });
+    commands_.add(command::kCopy, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->copySelectedNotes();
+            return;
+        }
+        (void)editor()->copySelection();
+    });
+    commands_.add(command::kPaste, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->pasteNotes();
+            return;
+        }
+        (void)editor()->pasteClipboard();
+    });
+    commands_.add(command::kDelete, [this, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->deleteSelectedNotes();
+            return;
+        }
+        deleteInEditor();
+    });
+    commands_.add(command::kSelectAll, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            notes->selectAllNotes();
+            return;
+        }
+        (void)editor()->selectAllText();
+    });
 }
 
 void CMainWindow::showEditorMenu(int slot, const QPoint& at)

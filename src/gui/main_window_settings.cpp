@@ -117,6 +117,7 @@ void CMainWindow::retranslate()
     translateWindow(this, u"Main Window");
     for (auto& [group, menu] : menus_) translateMenu(menu, kMainMenu);
     fillPianoTargets();
+    fillGridChoices();
     monitor_->setWindowTitle(captionOfMenuText(windowTextQ(kMainMenu, "IDM_VIEW_MONITOR")));
     keyboard_->retranslate();
     retranslateSearch();
