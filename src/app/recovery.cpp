@@ -262,7 +262,7 @@ std::vector<RecoveryCandidate> findRecoverable(const std::filesystem::path& sett
     std::vector<RecoveryCandidate> candidates = pendingAutosaves(settingsFolder);
     for (RecoveryCandidate& candidate : candidates) {
         DocumentData document;
-        candidate.readable = openDocument(candidate.autosaveFile, defaults, document);
+        candidate.readable = static_cast<bool>(openDocument(candidate.autosaveFile, defaults, document));
         if (!candidate.readable) continue;
         for (const DocumentSlot& slot : document.slots) {
             if (!slot.used) continue;

@@ -12,6 +12,26 @@
 
 namespace zema {
 
+namespace {
+
+// A file descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
 std::optional<std::string> readFileBytes(const std::filesystem::path& path)
 {
     int systemError = 0;
