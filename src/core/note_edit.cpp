@@ -181,6 +181,35 @@ struct Target {
     int32_t range = -1;  // the range of units whose text will hold it (changed notes)
 };
 
+// True for text between two commands that holds comments or line breaks and
+// nothing else the compiler would read (a tie, a stray length): text worth
+// keeping when the commands around it are written anew.
+bool onlyCommentsAndBreaks(std::u16string_view gap)
+{
+    bool worthKeeping = false;
+    for (size_t i = 0; i < gap.size();) {
+        const char16_t c = gap[i];
+        if (c == u'/' && i + 1 < gap.size() && gap[i + 1] == u'/') {
+            const size_t end = gap.find(u'\n', i);
+            i = end == std::u16string_view::npos ? gap.size() : end;
+            worthKeeping = true;
+        } else if (c == u'/' && i + 1 < gap.size() && gap[i + 1] == u'*') {
+            const size_t end = gap.find(u"*/", i + 2);
+            if (end == std::u16string_view::npos) return false;
+            i = end + 2;
+            worthKeeping = true;
+        } else if (c == u'\n' || c == u'\r') {
+            ++i;
+            worthKeeping = true;
+        } else if (c == u' ' || c == u'\t') {
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return worthKeeping;
+}
+
 // A run of units to write anew, by unit index (first > last when empty).
 struct Range {
     int32_t first = 0;
@@ -286,6 +315,7 @@ public:
             Candidate candidate;
             if (!build(attempts[k].widen, attempts[k].fullRestore, candidate)) continue;
             if (!verify(candidate.text)) continue;
+            dropRepeatedVolumes(candidate);
             result.status = k < 2 ? NoteEditStatus::Applied : NoteEditStatus::Rewritten;
             result.text = std::move(candidate.text);
             result.changes = std::move(candidate.changes);
@@ -423,8 +453,17 @@ private:
             return a.first != b.first ? a.first < b.first : a.last < b.last;
         });
         std::vector<Range> merged;
+        // Ranges that meet, or whose commands follow each other with nothing
+        // between them in the text, are written as one: neighbouring notes of
+        // one edit (a volume stroke) then share their state changes.
+        const auto touching = [&](const Range& before, const Range& after) {
+            if (after.first <= before.last) return true;
+            if (after.first != before.last + 1 || after.first >= unitCount || before.last < 0) return false;
+            return track_.units[static_cast<size_t>(before.last)].end ==
+                   track_.units[static_cast<size_t>(after.first)].begin;
+        };
         for (const Range& range : out) {
-            if (!merged.empty() && (range.first <= merged.back().last || (range.tail && merged.back().tail))) {
+            if (!merged.empty() && (touching(merged.back(), range) || (range.tail && merged.back().tail))) {
                 merged.back().last = std::max(merged.back().last, range.last);
                 merged.back().tail = merged.back().tail || range.tail;
             } else {
@@ -458,9 +497,11 @@ private:
             if (r < ranges.size()) items[r].push_back({target.note.tick, target.note.length, target.note.noteNumber,
                                                        target.note.volume, {}});
         }
-        std::u16string& out = candidate.text;
-        int32_t copiedUpTo = 0;
-        for (size_t r = 0; r < ranges.size(); ++r) {
+        // Written from the last range back, so each range knows whether the
+        // next one, starting right after it, sets a state again before it is read.
+        std::vector<TextChange> written(ranges.size());
+        std::vector<size_t> prefixes(ranges.size(), 0);
+        for (size_t r = ranges.size(); r-- > 0;) {
             const Range& range = ranges[r];
             for (int32_t u = range.first; u <= range.last; ++u) {
                 const Unit& unit = track_.units[static_cast<size_t>(u)];
@@ -481,7 +522,13 @@ private:
             if (range.tail) {
                 for (const SpanItem& item : items[r]) endTick = std::max(endTick, item.tick + item.length);
             }
-            const Restore restore = fullRestore ? Restore{} : neededAfter(track_, text_, range.last);
+            Restore restore = fullRestore ? Restore{} : neededAfter(track_, text_, range.last);
+            if (!fullRestore && r + 1 < ranges.size() && ranges[r + 1].first == range.last + 1) {
+                const Restore again = setsFirst(written[r + 1].inserted);
+                restore.volume = restore.volume && !again.volume;
+                restore.length = restore.length && !again.length;
+                restore.octave = restore.octave && !again.octave;
+            }
 
             TextChange change;
             if (range.first <= range.last) {
@@ -494,17 +541,92 @@ private:
             } else {
                 change.offset = track_.units.back().end;
             }
-            const size_t prefix = change.inserted.size();
+            prefixes[r] = change.inserted.size();
             if (!noteedit::writeSpan(tables_, from, items[r], endTick, to, restore, change.inserted)) return false;
+            // Comments and line breaks between the replaced commands are the
+            // player's own: they follow the new spelling in their order.
+            for (int32_t u = range.first; u < range.last; ++u) {
+                const int32_t gapBegin = track_.units[static_cast<size_t>(u)].end;
+                const int32_t gapEnd = track_.units[static_cast<size_t>(u) + 1].begin;
+                if (gapEnd <= gapBegin) continue;
+                const std::u16string_view gap =
+                    text_.substr(static_cast<size_t>(gapBegin), static_cast<size_t>(gapEnd - gapBegin));
+                if (onlyCommentsAndBreaks(gap)) change.inserted += gap;
+            }
+            written[r] = std::move(change);
+        }
 
+        std::u16string& out = candidate.text;
+        int32_t copiedUpTo = 0;
+        for (size_t r = 0; r < ranges.size(); ++r) {
+            TextChange& change = written[r];
             out.append(text_.substr(static_cast<size_t>(copiedUpTo), static_cast<size_t>(change.offset - copiedUpTo)));
             out += change.inserted;
             copiedUpTo = change.offset + change.removed;
-            trim(change, prefix);
+            trim(change, prefixes[r]);
             if (change.removed > 0 || !change.inserted.empty()) candidate.changes.push_back(std::move(change));
         }
         out.append(text_.substr(static_cast<size_t>(copiedUpTo)));
         return true;
+    }
+
+    // The states a written stretch sets before its first note or rest reads
+    // them (an `o`, `v` or `l` at its start): a restore just before it is wasted.
+    static Restore setsFirst(std::u16string_view written)
+    {
+        Restore sets{false, false, false};
+        for (const char16_t c : written) {
+            switch (asciiLower(c)) {
+            case u'v': sets.volume = true; break;
+            case u'l': sets.length = true; break;
+            case u'o': sets.octave = true; break;
+            case u'<': case u'>': case u' ': case u'\t': case u'\r': case u'\n': case u'.':
+                break;
+            default:
+                if (c >= u'0' && c <= u'9') break;
+                return sets;
+            }
+        }
+        return sets;
+    }
+
+    // Each stretch is spelled from the state the original text had before it,
+    // so neighbouring stretches of one edit (a volume stroke) can each repeat a
+    // `v` the one before already set. A `v` the track compiles to the intended
+    // notes without is dropped; the compile of the final text stays at hand.
+    void dropRepeatedVolumes(Candidate& candidate)
+    {
+        bool finalCompiled = true;
+        int32_t shift = 0;  // where the current change starts in the new text, less its old offset
+        for (size_t c = 0; c < candidate.changes.size(); ++c) {
+            size_t pos = 0;
+            while (true) {
+                std::u16string& inserted = candidate.changes[c].inserted;
+                pos = inserted.find_first_of(u"vV", pos);
+                if (pos == std::u16string::npos) break;
+                size_t end = pos + 1;
+                while (end < inserted.size() && inserted[end] >= u'0' && inserted[end] <= u'9') ++end;
+                if (end == pos + 1) {
+                    pos = end;
+                    continue;
+                }
+                std::u16string trial = candidate.text;
+                trial.erase(static_cast<size_t>(candidate.changes[c].offset + shift) + pos, end - pos);
+                if (verify(trial)) {
+                    candidate.text = std::move(trial);
+                    inserted.erase(pos, end - pos);
+                    finalCompiled = true;
+                } else {
+                    finalCompiled = false;
+                    pos = end;
+                }
+            }
+            shift += static_cast<int32_t>(candidate.changes[c].inserted.size()) - candidate.changes[c].removed;
+        }
+        std::erase_if(candidate.changes, [](const TextChange& change) {
+            return change.removed == 0 && change.inserted.empty();
+        });
+        if (!finalCompiled) verify(candidate.text);
     }
 
     // Drops the characters a change leaves as they were at either end, so

@@ -109,6 +109,13 @@ TEST(NoteEdit, WritesTheSmallestChangeInTheTrackOwnSpelling)
         // Volumes: set before the note, given back after it unless the text does.
         {"cdefg", {volumeOf(96, 62, 12)}, "cv12dv8efg", NoteEditStatus::Applied},
         {"c d v8 e", {volumeOf(96, 62, 12)}, "c v12d v8 e", NoteEditStatus::Applied},
+        // Comments and line breaks inside a rewritten stretch stay.
+        {"c r4 /* rest */ r4\nd", {insertOf(96, 192, 64)}, "c e2 /* rest */ \nd", NoteEditStatus::Applied},
+        // A stroke over neighbouring notes sets the volume once and gives it back once.
+        {"l8 c c g g a", {volumeOf(0, 60, 6), volumeOf(48, 60, 6), volumeOf(96, 67, 6), volumeOf(144, 67, 6)},
+         "l8 v6c c g gv8 a", NoteEditStatus::Applied},
+        {"l8 c c g g a", {volumeOf(0, 60, 6), volumeOf(48, 60, 7), volumeOf(144, 67, 9)},
+         "l8 v6c v7cv8 g v9gv8 a", NoteEditStatus::Applied},
         {"v3 c r", {insertOf(96, 96, 64)}, "v3 c e", NoteEditStatus::Applied},
         // Moves leave a rest behind and fill one elsewhere.
         {"c r d", {moveOf(0, 60, 96, 60)}, "r c d", NoteEditStatus::Applied},
