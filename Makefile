@@ -6,6 +6,7 @@ SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR     ?= build-fuzz
 TSAN_DIR     ?= build-tsan
 JOBS         ?= $(shell nproc)
+PREFIX       ?= /usr/local
 FUZZ_SECONDS ?= 20
 
 CMAKE_FLAGS := -G Ninja
@@ -15,7 +16,7 @@ endif
 
 DEMO := resources/demo/demo.mml
 
-.PHONY: all deps configure build test run bench sanitize tsan fuzz clean
+.PHONY: all deps configure build test run bench sanitize tsan fuzz install package clean
 
 all: build
 
@@ -35,6 +36,14 @@ run: build
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display: set DISPLAY, or try: xvfb-run $(BUILD_DIR)/bin/zema $(DEMO)"; fi
 	$(BUILD_DIR)/bin/zema $(DEMO)
+
+# Installs the build under PREFIX (default /usr/local), below DESTDIR when given.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package $(BUILD_DIR)/zema_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do \

@@ -3,7 +3,8 @@
 // sizes of the first composition rank, and switching the user-interface
 // language. The first two are compared with a bare Qt window doing the same
 // (a plain text editor with the same text), the language switch with
-// rebuilding the menu bar alone.
+// rebuilding the menu bar alone; repainting the piano roll while a note is
+// dragged, with one frame at the display rate.
 #include <QApplication>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -24,6 +25,7 @@
 #include "gui/main_window.h"
 #include "bench_support.h"
 #include "editor/editor_frame.h"
+#include "views/piano_roll_ctrl.h"
 
 namespace {
 
@@ -193,6 +195,40 @@ void BM_LanguageSwitch(benchmark::State& state)
 }
 BENCHMARK(BM_LanguageSwitch)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// Dragging a note of the current track on the sixteen-track song: each
+// iteration moves the mouse a row and a few ticks and repaints the roll at
+// once, as a frame of the drag. Compared with one frame at the display rate.
+void BM_RollDragRepaint(benchmark::State& state)
+{
+    zema::CMainWindow window(zema::SettingsLocation{gFolder}, benchSettings());
+    if (!window.openDocumentPath(QString::fromStdString((gFolder / "bench.mml").string()))) {
+        state.SkipWithError("the bench song did not open");
+        return;
+    }
+    window.setPianoTarget(2);  // every track drawn in full
+    window.resize(1100, 720);
+    window.show();
+    QTest::qWait(20);
+    zema::CPianoRollCtrl& roll = window.pianoRoll();
+    roll.setMagnification(12, 8);
+    if (roll.editNotes().size() < 2) {
+        state.SkipWithError("the current track has no notes");
+        return;
+    }
+    const zema::EditNote note = roll.editNotes()[1];
+    (void)roll.PageTo(0, note.noteNumber / 12 - 1);
+    const QPoint grab = roll.pointOf(note.tick + 2, note.noteNumber);
+    QTest::mousePress(&roll, Qt::LeftButton, Qt::NoModifier, grab);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 8;
+        QTest::mouseMove(&roll, grab + QPoint(step * 5, (step % 3) * 8));
+        roll.repaint();
+    }
+    QTest::mouseRelease(&roll, Qt::LeftButton, Qt::NoModifier, grab);
+}
+BENCHMARK(BM_RollDragRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -209,6 +245,9 @@ int main(int argc, char** argv)
     reporter.compare("BM_StartupMainWindow/real_time", "BM_StartupBareWindow/real_time");
     reporter.compare("BM_KeystrokeToStatusBar/real_time", "BM_KeystrokeBareEditor/real_time");
     reporter.compare("BM_LanguageSwitch/real_time", "BM_MenuBarRebuild/real_time");
+    const int frameRate = benchSettings().statFrameRate;
+    reporter.compareWithTime("BM_RollDragRepaint/real_time",
+                             "one frame at " + std::to_string(frameRate) + " per second", 1.0 / frameRate);
     const int status = zema::bench::runWith(argc, argv, reporter);
     std::filesystem::remove_all(gFolder);
     return status;

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "document/atomic_write.h"
 #include "document/mml_file_writer.h"
 #include "document/smf_file_io.h"
 #include "document/song_document.h"
@@ -221,7 +222,12 @@ void CAutosaver::joinFinished()
     }
 }
 
-void CAutosaver::start(std::function<void()> write)
+void CAutosaver::report(std::error_code result) const
+{
+    if (listener_) listener_(result);
+}
+
+void CAutosaver::start(std::function<std::error_code()> write)
 {
     joinFinished();
     workers_.reserve(workers_.size() + 1);
@@ -229,17 +235,25 @@ void CAutosaver::start(std::function<void()> write)
     counter_.fetch_add(1);
     try {
         std::thread thread([this, write = std::move(write), finished] {
+            std::error_code result;
             try {
-                if (write) write();
-            } catch (...) {
+                if (write) result = write();
+            } catch (const std::system_error& error) {
+                result = error.code();
+            } catch (const std::bad_alloc&) {
+                result = std::make_error_code(std::errc::not_enough_memory);
+            } catch (const std::exception&) {
+                result = std::make_error_code(std::errc::io_error);
             }
+            report(result);
             counter_.fetch_sub(1);
             finished->store(true);
         });
         workers_.push_back(Worker{std::move(thread), std::move(finished)});
-    } catch (const std::system_error&) {
-        // No thread could be started: this autosave is simply lost.
+    } catch (const std::system_error& error) {
+        // No thread could be started: this autosave is lost, and the user is told.
         counter_.fetch_sub(1);
+        report(error.code());
     }
 }
 
@@ -264,20 +278,21 @@ AutosaveOutcome autosaveIfNeeded(CAutosaver& autosaver, const AutosaveRequest& r
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder, error)) return AutosaveOutcome::SkippedNoFolder;
 
-    const std::filesystem::path file = folder / autosaveFileName(request.loadTime);
+    const std::filesystem::path file =
+        folder / (request.fileName.empty() ? autosaveFileName(request.loadTime) : request.fileName);
     AutosaveJob job = makeJob ? makeJob() : AutosaveJob{};
-    autosaver.start([job = std::move(job), file] {
-        if (job) job(file);
-    });
+    autosaver.start([job = std::move(job), file] { return job ? job(file) : std::error_code{}; });
     return AutosaveOutcome::Started;
 }
 
-AutosaveJob songAutosaveJob(const Song& song)
+AutosaveJob songAutosaveJob(const Song& song, AutosaveOrigin origin)
 {
     auto snapshot = std::make_shared<DocumentData>(snapshotOf(song));
-    return [snapshot](const std::filesystem::path& file) {
+    return [snapshot, origin = std::move(origin)](const std::filesystem::path& file) {
         CMMLFileWriter writer(std::move(*snapshot), true);
-        (void)writer.SaveFile(file);
+        if (!writer.WriteToMemory()) return std::make_error_code(std::errc::illegal_byte_sequence);
+        if (const std::error_code error = replaceFileAtomically(file, writer.buffer())) return error;
+        return origin.runId.empty() ? std::error_code{} : writeAutosaveOrigin(file, origin);
     };
 }
 

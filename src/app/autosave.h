@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "app/recovery.h"
 #include "core/song.h"
 
 namespace zema {
@@ -83,15 +85,21 @@ using FixedStorageCheck = std::function<bool(const std::filesystem::path& folder
 // progress at exit is finished, not cut off.
 class CAutosaver {
 public:
+    // Told the result of every write (no error: it succeeded), on the
+    // worker's thread.
+    using ResultListener = std::function<void(std::error_code)>;
+
     CAutosaver() = default;
     ~CAutosaver();
     CAutosaver(const CAutosaver&) = delete;
     CAutosaver& operator=(const CAutosaver&) = delete;
 
+    // Set before the first start().
+    void setResultListener(ResultListener listener) { listener_ = std::move(listener); }
     // Counts the write, then runs `write` on a new thread; the count drops
-    // when it returns. Whatever it throws is swallowed: autosave never
-    // reports anything.
-    void start(std::function<void()> write);
+    // when it returns. Its error, or what it throws turned into one, goes to
+    // the listener; a thread that cannot be started is reported the same way.
+    void start(std::function<std::error_code()> write);
     // The number of writes still running.
     [[nodiscard]] int running() const { return counter_.load(); }
     // Blocks until every started write has finished.
@@ -103,9 +111,11 @@ private:
         std::shared_ptr<std::atomic<bool>> finished;
     };
     void joinFinished();
+    void report(std::error_code result) const;
 
     std::atomic<int> counter_{0};
     std::vector<Worker> workers_;
+    ResultListener listener_;
 };
 
 // ---- The autosave step before a command ---------------------------------
@@ -124,11 +134,13 @@ struct AutosaveRequest {
     bool modified = false;
     std::filesystem::path settingsFolder;
     std::tm loadTime{};  // the document's load time stamp, local time
+    // The file name inside the autosave folder; empty: autosaveFileName(loadTime).
+    std::string fileName;
 };
 
-// Writes one autosave file to the given path; runs on the worker thread and
-// must own everything it touches.
-using AutosaveJob = std::function<void(const std::filesystem::path& file)>;
+// Writes one autosave file to the given path and says why it failed; runs on
+// the worker thread and must own everything it touches.
+using AutosaveJob = std::function<std::error_code(const std::filesystem::path& file)>;
 // Takes the snapshot on the calling thread and returns the job that writes it.
 using AutosaveJobFactory = std::function<AutosaveJob()>;
 
@@ -136,14 +148,15 @@ using AutosaveJobFactory = std::function<AutosaveJob()>;
 // disabled, unmodified, while an earlier write runs, or off fixed storage;
 // otherwise creates "<settings folder>/autosave", takes the snapshot with
 // `makeJob` (here, on the caller's thread) and starts the write of
-// "<settings folder>/autosave/<autosaveFileName(loadTime)>". The snapshot is
-// only taken when a write is started.
+// "<settings folder>/autosave/<file name>". The snapshot is only taken when a
+// write is started.
 AutosaveOutcome autosaveIfNeeded(CAutosaver& autosaver, const AutosaveRequest& request,
                                  const AutosaveJobFactory& makeJob,
                                  const FixedStorageCheck& isFixed = systemFixedStorageCheck());
 
 // The job for a song: copies it now into a writer snapshot and, on the worker,
-// writes it with CMMLFileWriter in compact form (failures stay silent).
-[[nodiscard]] AutosaveJob songAutosaveJob(const Song& song);
+// writes it with CMMLFileWriter in compact form, then, for a run with an id,
+// the origin record beside it (see recovery.h).
+[[nodiscard]] AutosaveJob songAutosaveJob(const Song& song, AutosaveOrigin origin = {});
 
 }  // namespace zema

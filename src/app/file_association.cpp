@@ -84,6 +84,22 @@ bool removeFile(const std::filesystem::path& path)
     return !error;
 }
 
+bool hasControlCharacter(const std::string& text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
+    }
+    return false;
+}
+
+// The association files of versions before the installed names.
+bool removeEarlierFiles(const std::filesystem::path& dataFolder)
+{
+    const bool package = removeFile(dataFolder / "mime" / "packages" / "zema-mml.xml");
+    const bool entry = removeFile(dataFolder / "applications" / "zema.desktop");
+    return package && entry;
+}
+
 }  // namespace
 
 DatabaseRefresher systemDatabaseRefresher()
@@ -108,12 +124,12 @@ std::optional<std::filesystem::path> defaultDataFolder(const EnvironmentLookup& 
 
 std::filesystem::path FileAssociation::mimePackagePath() const
 {
-    return dataFolder / "mime" / "packages" / "zema-mml.xml";
+    return dataFolder / "mime" / "packages" / (std::string(kApplicationId) + ".xml");
 }
 
 std::filesystem::path FileAssociation::desktopEntryPath() const
 {
-    return dataFolder / "applications" / "zema.desktop";
+    return dataFolder / "applications" / (std::string(kApplicationId) + ".desktop");
 }
 
 bool FileAssociation::isAssociated() const
@@ -125,10 +141,11 @@ bool FileAssociation::isAssociated() const
 AssociationResult FileAssociation::create(bool forced) const
 {
     if (!forced && isAssociated()) return AssociationResult::AlreadyAssociated;
-    const std::optional<std::string> entry = desktopEntryText(programPath);
+    const std::optional<std::string> entry = desktopEntryText(programPath, installedIconPath(programPath));
     if (!entry) return AssociationResult::Failed;
     if (!writeTextFile(mimePackagePath(), mimePackageText())) return AssociationResult::Failed;
     if (!writeTextFile(desktopEntryPath(), *entry)) return AssociationResult::Failed;
+    (void)removeEarlierFiles(dataFolder);
     if (refresh) refresh(dataFolder);
     return AssociationResult::Done;
 }
@@ -138,47 +155,49 @@ AssociationResult FileAssociation::remove() const
     // Both deletions are tried even when the first one fails.
     const bool package = removeFile(mimePackagePath());
     const bool entry = removeFile(desktopEntryPath());
+    const bool earlier = removeEarlierFiles(dataFolder);
     if (refresh) refresh(dataFolder);
-    return package && entry ? AssociationResult::Done : AssociationResult::Failed;
+    return package && entry && earlier ? AssociationResult::Done : AssociationResult::Failed;
 }
 
-std::string mimePackageText()
-{
-    std::string text;
-    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    text += "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
-    text += "  <mime-type type=\"";
-    text += kMmlMimeType;
-    text += "\">\n";
-    text += "    <comment>ZEMA 楽曲ファイル</comment>\n";
-    text += "    <sub-class-of type=\"text/plain\"/>\n";
-    text += "    <generic-icon name=\"audio-x-generic\"/>\n";
-    text += "    <glob pattern=\"*.mml\" weight=\"60\"/>\n";
-    text += "  </mime-type>\n";
-    text += "</mime-info>\n";
-    return text;
-}
+std::string mimePackageText() { return std::string(kInstalledMimePackage); }
 
-std::optional<std::string> desktopEntryText(const std::filesystem::path& programPath)
+std::optional<std::string> desktopEntryText(const std::filesystem::path& programPath,
+                                            const std::filesystem::path& iconPath)
 {
     const std::string program = programPath.string();
-    if (program.empty()) return std::nullopt;
-    for (const char c : program) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::nullopt;
-    }
+    const std::string icon = iconPath.string();
+    if (program.empty() || hasControlCharacter(program) || hasControlCharacter(icon)) return std::nullopt;
+    // The installed entry line by line, with the program and icon replaced.
     std::string text;
-    text += "[Desktop Entry]\n";
-    text += "Type=Application\n";
-    text += "Name=ZEMA\n";
-    text += "Comment=Mabinogi MML editor and player\n";
-    text += "Exec=" + quotedExecArgument(program) + " %f\n";
-    text += "Icon=audio-x-generic\n";
-    text += "Terminal=false\n";
-    text += "MimeType=";
-    text += kMmlMimeType;
-    text += ";\n";
-    text += "Categories=AudioVideo;Audio;Midi;\n";
+    std::string_view rest = kInstalledDesktopEntry;
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (line.starts_with("Exec=")) {
+            text += "Exec=" + quotedExecArgument(program) + " %f";
+        } else if (line.starts_with("Icon=") && !icon.empty()) {
+            // A string value: only the backslash needs escaping.
+            text += "Icon=";
+            for (const char c : icon) text += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        } else {
+            text += line;
+        }
+        text += '\n';
+    }
     return text;
+}
+
+std::filesystem::path installedIconPath(const std::filesystem::path& programPath)
+{
+    const std::optional<std::filesystem::path> data = dataFolder(programPath.parent_path());
+    if (!data) return {};
+    const std::filesystem::path icon = (*data / ".." / "icons" / "hicolor" / "scalable" / "apps" /
+                                        (std::string(kApplicationId) + ".svg"))
+                                           .lexically_normal();
+    std::error_code error;
+    return std::filesystem::is_regular_file(icon, error) ? icon : std::filesystem::path{};
 }
 
 std::u16string associationMessage(AssociationResult result, bool removing)

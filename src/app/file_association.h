@@ -6,19 +6,23 @@
 #include <string>
 #include <string_view>
 
+#include "app/desktop_files.h"
 #include "app/settings_location.h"
 
 namespace zema {
 
-// The ".mml" association, done the freedesktop way inside the user's XDG
-// data folder:
-//   <data>/mime/packages/zema-mml.xml   a shared-mime-info package declaring
-//                                        the document type for "*.mml"
-//   <data>/applications/zema.desktop    the program's desktop entry, which
-//                                        opens that type
-// after which the desktop's MIME and application databases are rebuilt.
-// The system already knows "*.mml" as MathML, so the package gives its glob a
-// higher weight than the default 50: our type wins the file-name match.
+// The ".mml" and ".mms" association, done the freedesktop way inside the
+// user's XDG data folder, with the files an installed copy puts into the
+// system's data folder (packaging/), under the same names:
+//   <data>/mime/packages/<id>.xml        a shared-mime-info package declaring
+//                                        the document types for "*.mml" and "*.mms"
+//   <data>/applications/<id>.desktop     the program's desktop entry, which
+//                                        opens those types
+// after which the desktop's MIME and application databases are rebuilt. The
+// same names make the user's association replace the system's rather than
+// stand beside it: one entry, one type per pattern. The system already knows
+// "*.mml" as MathML, so the package gives its glob a higher weight than the
+// default 50: our type wins the file-name match.
 
 inline constexpr std::string_view kMmlMimeType = "text/x-zema-mml";
 
@@ -57,18 +61,28 @@ struct FileAssociation {
     // True when either file is there (the association was made before,
     // possibly with another program path).
     [[nodiscard]] bool isAssociated() const;
-    // Writes both files (each replaced atomically), then refreshes. When the
+    // Writes both files (each replaced atomically), then refreshes. The entry
+    // shows the program's installedIconPath when it has one. When the
     // association exists and `forced` is false, nothing is done.
     [[nodiscard]] AssociationResult create(bool forced) const;
     // Deletes both files (missing ones are fine), then refreshes. Done or Failed.
+    // The files of earlier versions ("zema.desktop", "zema-mml.xml") go too,
+    // here and when creating.
     [[nodiscard]] AssociationResult remove() const;
 };
 
-// The text of the shared-mime-info package.
+// The text of the shared-mime-info package, as installed.
 [[nodiscard]] std::string mimePackageText();
-// The desktop entry that opens documents with `programPath`; nothing when the
-// path holds a control character, which an Exec line cannot carry.
-[[nodiscard]] std::optional<std::string> desktopEntryText(const std::filesystem::path& programPath);
+// The installed desktop entry made to open documents with `programPath`, and
+// to show `iconPath` when one is given (else the icon named kApplicationId
+// from the icon theme); nothing when either path holds a control character,
+// which the entry cannot carry.
+[[nodiscard]] std::optional<std::string> desktopEntryText(const std::filesystem::path& programPath,
+                                                          const std::filesystem::path& iconPath = {});
+// The icon an installed or built program has beside its data:
+// <program folder>/../share/icons/hicolor/scalable/apps/<id>.svg; empty when
+// there is none.
+[[nodiscard]] std::filesystem::path installedIconPath(const std::filesystem::path& programPath);
 
 // The message the preferences page shows for a result: IDS_CFG_FILE_SUCCESS
 // or IDS_CFG_FILE_DETACH (by `removing`) for Done, IDS_CFG_FILE_OVERWRITE for

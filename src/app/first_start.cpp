@@ -86,6 +86,10 @@ MachineProbe systemMachineProbe(const EnvironmentLookup& environment)
 
 void applyFirstStart(Settings& settings, const MachineProbe& probe)
 {
+    // The first window is 1100 x 720 pixels; the piano roll gets about half of
+    // what the controls and the status bar leave, so a song's notes show at once.
+    settings.pianoRollHeight = 320;
+    settings.pianoRollWidth = 520;
     settings.instrumentsFile.clear();
     const std::optional<std::filesystem::path> bank = probe.findGameBank ? probe.findGameBank() : std::nullopt;
     if (bank && probe.synthesizerAvailable && probe.synthesizerAvailable()) {

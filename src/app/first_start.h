@@ -35,7 +35,8 @@ struct MachineProbe {
 [[nodiscard]] bool sequencerListHasOutputPort(std::string_view clientsText);
 
 // Settings of a machine that has no settings file yet: the game's bank when
-// it is there, else the GM synthesizer when no MIDI port exists, else the port.
+// it is there, else the GM synthesizer when no MIDI port exists, else the port;
+// and a piano roll taking about half of the first window.
 void applyFirstStart(Settings& settings, const MachineProbe& probe);
 
 }  // namespace zema

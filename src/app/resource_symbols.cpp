@@ -152,12 +152,14 @@ constexpr std::string_view kControls[] = {
     // the clipboard export's song part, score book and newer rank rule.
     "IDC_CMB_SONG_TRACK", "IDC_RDO_FORMAT_BOOK", "IDC_CMB_BOOK_RANK", "IDC_CHK_EXCLUDE_SONG",
     "IDC_CHK_MELODY_FILLER",
+    // The piano roll's grid list beside the target list.
+    "IDC_CMB_PIANO_GRID",
 };
 
 static_assert(std::size(kFixed) + std::size(kBitmaps) + std::size(kControls) + std::size(kDialogs) + 1 +
                       std::size(kResources) + std::size(kMenuCommands) + 180 ==
-                  509,
-              "the resource vocabulary has 509 symbols");
+                  510,
+              "the resource vocabulary has 510 symbols");
 
 struct SymbolTable {
     std::vector<ResourceSymbol> symbols;  // in group order
@@ -168,7 +170,7 @@ struct SymbolTable {
 std::vector<ResourceSymbol> buildSymbols()
 {
     std::vector<ResourceSymbol> out;
-    out.reserve(509);
+    out.reserve(510);
     out.push_back({kFixed[0].name, kFixed[0].id, SymbolGroup::Button});
     out.push_back({kFixed[1].name, kFixed[1].id, SymbolGroup::Button});
     out.push_back({kFixed[2].name, kFixed[2].id, SymbolGroup::Indicator});

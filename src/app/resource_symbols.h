@@ -18,8 +18,8 @@ struct ResourceSymbol {
     SymbolGroup group = SymbolGroup::Control;
 };
 
-// The vocabulary of 509 symbols: IDOK and IDCANCEL, two status-bar
-// indicators, 37 IDB_, 174 IDC_ (the last five added after the others), 18
+// The vocabulary of 510 symbols: IDOK and IDCANCEL, two status-bar
+// indicators, 37 IDB_, 175 IDC_ (the last six added after the others), 18
 // IDD_, one IDI_, 13 IDR_, 82 IDM_ and the first 180 IDS_ names of the string
 // table. Identifiers are unique across the table.
 [[nodiscard]] std::span<const ResourceSymbol> resourceSymbols();

@@ -71,6 +71,7 @@ const std::vector<SettingField>& settingFields()
         {kApplication, u"ExcludeSongPart", &Settings::excludeSongPart},
         {kApplication, u"ClipExportMelodyFiller", &Settings::clipExportFiller},
         {kApplication, u"ClipExportBookRank", &Settings::clipExportBookRank},
+        {kApplication, u"PianoRollGrid", &Settings::pianoRollGrid},
         {kMmlFile, u"Compact", &Settings::compact},
         {kMmlFile, u"IfNotSpecifyTpqn", &Settings::ifNotSpecifyTpqn},
         {kMmlFile, u"SpecificTPQN", &Settings::specificTpqn},
@@ -111,6 +112,7 @@ void correctSettings(Settings& s)
     keepPaneSize(s.pianoRollHeight);
     keepPaneSize(s.pianoRollWidth);
     keepInRange(s.pianoRollTarget, 1, 5, 0);
+    keepInRange(s.pianoRollGrid, 0, 14, 4);
     if (s.viewMode > 2) s.viewMode = 0;
     if (s.editorFontName.empty()) s.editorFontName = u"MS Gothic";
     if (s.editorFontSize == 0) s.editorFontSize = 10;

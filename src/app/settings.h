@@ -43,6 +43,7 @@ struct Settings {
     bool excludeSongPart = false;     // the game's "exclude song part": larger limits, no song part
     bool clipExportFiller = true;     // write "<>" for an empty melody
     int32_t clipExportBookRank = 15;  // rank index a score book is cut for
+    int32_t pianoRollGrid = 4;        // entry of the piano-roll grid list (4: sixteenth notes, 14: no grid)
     // [MML File Settings]
     bool compact = true;
     bool ifNotSpecifyTpqn = false;

@@ -237,9 +237,7 @@ constexpr T kAboutBox[] = {
     {"IDC_TXT_VERSION", u"Version"},
     {"IDC_TXT_COPYRIGHT", u"Copyright (C) ZEMA developers"},
     {"IDC_TXT_TRANSLATOR", u"Translated by"},
-    {"IDC_STATIC_ABOUT_LIBRARIES",
-     u"使用しているライブラリ:\nQt 6 (LGPL v3)\nFluidSynth (LGPL v2.1)\nRtMidi (MITライセンス)\n"
-     u"bzip2 (BSDスタイルライセンス)\nzlib (zlibライセンス)"},
+    {"IDC_STATIC_ABOUT_LIBRARIES", u"使用しているライブラリ:"},
     {"IDOK", u"OK"},
 };
 

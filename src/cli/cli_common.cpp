@@ -1,10 +1,13 @@
 #include "cli/cli_common.h"
 
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iostream>
-#include <iterator>
 #include <sstream>
+
+#include "core/strings.h"
+#include "core/unicode.h"
+#include "document/smf_file_io.h"
 
 namespace zema::cli {
 
@@ -15,17 +18,32 @@ std::optional<std::string> readInput(const std::string& path)
         buffer << std::cin.rdbuf();
         return buffer.str();
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::cerr << "zema-cli: cannot read " << path << "\n";
-        return std::nullopt;
-    }
-    std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) {
-        std::cerr << "zema-cli: cannot read " << path << "\n";
-        return std::nullopt;
-    }
+    int systemError = 0;
+    auto bytes = readFileBytes(path, systemError);
+    if (!bytes) std::cerr << "zema-cli: cannot read " << path << ": " << std::strerror(systemError) << "\n";
     return bytes;
+}
+
+int exitStatusOf(const ReadStatus& status)
+{
+    switch (status.kind) {
+        case ReadStatusKind::Ok: return 0;
+        case ReadStatusKind::Unreadable: return 3;
+        case ReadStatusKind::Empty: return 4;
+        case ReadStatusKind::WrongKind: return 5;
+        case ReadStatusKind::BadMidiHeader: return 6;
+        case ReadStatusKind::DamagedExtension: return 7;
+        case ReadStatusKind::UnknownEncoding: return 8;
+        case ReadStatusKind::TruncatedTrack: return 9;
+    }
+    return 1;
+}
+
+void reportRead(const ReadStatus& status, std::u16string_view failureMessage)
+{
+    if (status.kind == ReadStatusKind::Ok) return;
+    const std::u16string first = status.failed() ? std::u16string(failureMessage) : loadString("IDS_READ_PARTIAL");
+    std::cerr << utf16ToUtf8(withReadReason(first, status)) << "\n";
 }
 
 void addTimingOptions(CLI::App& command, TimingOptions& options)

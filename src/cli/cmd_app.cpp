@@ -1,4 +1,6 @@
-// `settings` and `keys`: what the editor would read from its settings folder.
+// `settings` and `keys`: what the editor would read from its settings folder;
+// `recover`: the autosaves of runs that did not end normally.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -9,6 +11,7 @@
 
 #include "app/accelerator.h"
 #include "app/first_start.h"
+#include "app/recovery.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "cli/cli_common.h"
@@ -47,6 +50,71 @@ nlohmann::ordered_json settingsToJson(const Settings& settings)
         recent["File" + std::to_string(i + 1)] = utf16ToUtf8(settings.recentFiles[i]);
     }
     return out;
+}
+
+nlohmann::ordered_json candidateToJson(const RecoveryCandidate& candidate, size_t number)
+{
+    nlohmann::ordered_json out;
+    out["number"] = number;
+    out["autosave"] = candidate.autosaveFile.string();
+    out["document"] = candidate.origin.document.string();
+    out["saved"] = utf16ToUtf8(recoveryTimeText(candidate.saved));
+    out["readable"] = candidate.readable;
+    out["tracks"] = candidate.tracks;
+    out["characters"] = candidate.characters;
+    out["run"] = candidate.origin.runId;
+    return out;
+}
+
+struct RecoverOptions {
+    std::string configDir;
+    std::vector<size_t> discard;  // numbers from 1, as listed
+    bool discardAll = false;
+};
+
+int runRecover(const RecoverOptions& options)
+{
+    const SettingsLocation location = locate(options.configDir);
+    const Settings settings = loadSettings(location.iniPath());
+    const TimingContext defaults{readerTimebase(settings), 4, 4};
+    const std::vector<RecoveryCandidate> candidates = findRecoverable(location.folder, defaults);
+
+    if (!options.discardAll && options.discard.empty()) {
+        nlohmann::ordered_json out;
+        out["folder"] = location.folder.string();
+        out["runs"] = nlohmann::ordered_json::array();
+        for (const RunMarkerInfo& marker : findRunMarkers(location.folder)) {
+            out["runs"].push_back({{"run", marker.runId}, {"pid", marker.pid}, {"running", marker.running}});
+        }
+        out["recoverable"] = nlohmann::ordered_json::array();
+        for (size_t i = 0; i < candidates.size(); ++i) out["recoverable"].push_back(candidateToJson(candidates[i], i + 1));
+        // File names need not be UTF-8; what is not is shown as U+FFFD rather than refused.
+        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+        return 0;
+    }
+
+    for (const size_t number : options.discard) {
+        if (number < 1 || number > candidates.size()) {
+            std::cerr << "zema-cli recover: there is no autosave number " << number << " (" << candidates.size()
+                      << " listed)\n";
+            return 1;
+        }
+    }
+    int status = 0;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const bool chosen = options.discardAll ||
+                            std::find(options.discard.begin(), options.discard.end(), i + 1) != options.discard.end();
+        if (!chosen) continue;
+        if (const std::error_code error = discardRecoverable(candidates[i])) {
+            std::cerr << "zema-cli recover: cannot delete " << candidates[i].autosaveFile.string() << ": "
+                      << error.message() << "\n";
+            status = 1;
+            continue;
+        }
+        std::cout << "discarded " << candidates[i].autosaveFile.string() << "\n";
+    }
+    (void)removeSettledMarkers(location.folder);
+    return status;
 }
 
 }  // namespace
@@ -93,6 +161,14 @@ void addAppCommands(CLI::App& app, int& exitCode)
         }
         exitCode = 0;
     });
+
+    auto recoverOptions = std::make_shared<RecoverOptions>();
+    CLI::App* recover = app.add_subcommand(
+        "recover", "List, as JSON, the autosaves that runs which did not end normally left behind, or discard them");
+    recover->add_option("--config-dir", recoverOptions->configDir, "Settings folder (default: as the editor chooses it)");
+    recover->add_option("--discard", recoverOptions->discard, "Delete the autosave with this number (as listed)");
+    recover->add_flag("--discard-all", recoverOptions->discardAll, "Delete every listed autosave");
+    recover->callback([recoverOptions, &exitCode] { exitCode = runRecover(*recoverOptions); });
 }
 
 }  // namespace zema::cli

@@ -18,18 +18,12 @@ namespace zema::cli {
 
 namespace {
 
-// The editor program the association opens: "zema" beside this tool (an
-// installed copy), else the build tree's editor, else the installed place anyway.
+// The editor program the association opens: "zema" beside this tool, where
+// both the build and an installation put it.
 std::filesystem::path defaultEditorPath()
 {
     const std::optional<std::filesystem::path> folder = programFolder();
-    if (!folder) return "zema";
-    std::error_code error;
-    const std::filesystem::path beside = *folder / "zema";
-    if (std::filesystem::is_regular_file(beside, error)) return beside;
-    const std::filesystem::path buildTree = (*folder / ".." / "app" / "gui" / "zema").lexically_normal();
-    if (std::filesystem::is_regular_file(buildTree, error)) return buildTree;
-    return beside;
+    return folder ? *folder / "zema" : std::filesystem::path("zema");
 }
 
 // "YYYY-MM-DD HH:MM:SS" as local broken-down time; nothing when malformed.
@@ -67,7 +61,7 @@ void addAssociateCommands(CLI::App& app, int& exitCode)
     };
     auto options = std::make_shared<AssociateOptions>();
     CLI::App* associate = app.add_subcommand(
-        "associate", "Associate .mml files with the editor in the XDG data folder (exit 2: already associated)");
+        "associate", "Associate .mml and .mms files with the editor in the XDG data folder (exit 2: already associated)");
     associate->add_flag("--remove", options->remove, "Remove the association instead");
     associate->add_flag("--force", options->force, "Overwrite an existing association");
     associate->add_option("--data-dir", options->dataDir,

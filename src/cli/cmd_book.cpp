@@ -42,8 +42,9 @@ int runSplit(const SplitOptions& options)
     }
     auto timing = timingFrom(options.timing);
     if (!timing) return 1;
-    const auto tracks = documentTracks(options.file, options.tracks, "split", *timing);
-    if (!tracks) return 1;
+    ReadStatus read;
+    const auto tracks = documentTracks(options.file, options.tracks, "split", *timing, read);
+    if (!tracks) return read ? 1 : exitStatusOf(read);
     std::vector<std::u16string> parts;
     for (const DocumentTrack& track : *tracks) parts.push_back(track.text);
 
@@ -78,7 +79,7 @@ int runSplit(const SplitOptions& options)
         std::cerr << "zema-cli split: a book holds at most " << kBookScrollLimit << " scrolls\n";
         return 1;
     }
-    return 0;
+    return exitStatusOf(read);
 }
 
 }  // namespace

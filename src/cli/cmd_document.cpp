@@ -1,5 +1,6 @@
 // `info`, `convert` and `instruments`: read documents and instrument
 // definitions the way File Open and the track property dialog do.
+#include <cerrno>
 #include <iostream>
 #include <memory>
 
@@ -22,7 +23,7 @@ namespace {
 
 std::string utf8(std::u16string_view text) { return utf16ToUtf8(text); }
 
-void reportOpenFailure() { std::cerr << utf8(loadString("IDS_ERR_FILEOPEN")) << "\n"; }
+void reportOpen(const ReadStatus& status) { reportRead(status, loadString("IDS_ERR_FILEOPEN")); }
 
 nlohmann::ordered_json documentToJson(const DocumentData& document)
 {
@@ -73,10 +74,9 @@ int runConvert(const ConvertOptions& options)
     const auto defaults = timingFrom(options.timing);
     if (!defaults) return 1;
     DocumentData document;
-    if (!openDocument(options.input, *defaults, document)) {
-        reportOpenFailure();
-        return 1;
-    }
+    const ReadStatus read = openDocument(options.input, *defaults, document);
+    reportOpen(read);
+    if (!read) return exitStatusOf(read);
     // Through the song, as the program saves what it opened.
     auto song = std::make_unique<Song>();
     copyToSong(document, *song);
@@ -85,28 +85,29 @@ int runConvert(const ConvertOptions& options)
         std::cerr << utf8(loadString("IDS_ERR_FILESAVE")) << "\n";
         return 1;
     }
-    return 0;
+    return exitStatusOf(read);
 }
 
 }  // namespace
 
-bool loadSongDocument(const std::string& path, const TimingContext& defaults, Song& song)
+ReadStatus loadSongDocument(const std::string& path, const TimingContext& defaults, Song& song)
 {
     DocumentData document;
-    if (!openDocument(path, defaults, document)) {
-        reportOpenFailure();
-        return false;
-    }
+    const ReadStatus read = openDocument(path, defaults, document);
+    reportOpen(read);
+    if (!read) return read;
     copyToSong(document, song);
     recompileAll(song);
-    return true;
+    return read;
 }
 
 std::optional<std::vector<DocumentTrack>> documentTracks(const std::string& path, const std::vector<int>& numbers,
-                                                        std::string_view command, TimingContext& timing)
+                                                        std::string_view command, TimingContext& timing,
+                                                        ReadStatus& read)
 {
     auto song = std::make_unique<Song>();
-    if (!loadSongDocument(path, timing, *song)) return std::nullopt;
+    read = loadSongDocument(path, timing, *song);
+    if (!read) return std::nullopt;
     timing = song->timing;
     const auto& order = song->trackOrder;
     std::vector<DocumentTrack> tracks;
@@ -135,15 +136,15 @@ void addInfoCommand(CLI::App& app, int& exitCode)
     cmd->add_option("file", options->file, "document to read")->required();
     cmd->callback([options, &exitCode] {
         const auto defaults = timingFrom(options->timing);
-        DocumentData document;
         if (!defaults) {
             exitCode = 1;
-        } else if (!openDocument(options->file, *defaults, document)) {
-            reportOpenFailure();
-            exitCode = 1;
-        } else {
-            std::cout << documentToJson(document).dump(2) << "\n";
+            return;
         }
+        DocumentData document;
+        const ReadStatus read = openDocument(options->file, *defaults, document);
+        reportOpen(read);
+        if (read) std::cout << documentToJson(document).dump(2) << "\n";
+        exitCode = exitStatusOf(read);
     });
 }
 
@@ -175,9 +176,11 @@ void addInstrumentsCommand(CLI::App& app, int& exitCode)
         const std::filesystem::path file =
             options->file.empty() ? defaultInstrumentsFile(programFolder()) : std::filesystem::path(options->file);
         std::vector<InstrumentPreset> presets;
-        if (file.empty() || !loadInstrumentPresets(file, options->languageId, presets)) {
-            reportOpenFailure();
-            exitCode = 1;
+        const ReadStatus read = file.empty() ? ReadStatus::unreadable(ENOENT)
+                                             : loadInstrumentPresets(file, options->languageId, presets);
+        if (!read) {
+            reportOpen(read);
+            exitCode = exitStatusOf(read);
             return;
         }
         for (const InstrumentListItem& item : instrumentListItems(presets, options->generalMidi)) {

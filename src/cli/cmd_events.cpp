@@ -75,9 +75,11 @@ int runSongEvents(const EventsOptions& options)
     if (options.files.size() == 1 && isDocumentPath(options.files.front())) {
         // A whole document: its tracks at their start markers, groups and markers.
         const auto timing = timingFrom(options.timing);
-        if (!timing || !loadSongDocument(options.files.front(), *timing, *song)) return 1;
+        if (!timing) return 1;
+        const ReadStatus read = loadSongDocument(options.files.front(), *timing, *song);
+        if (!read) return exitStatusOf(read);
         printList(options, song->events, song->timing);
-        return 0;
+        return exitStatusOf(read);
     }
     for (size_t i = 0; i < options.files.size(); ++i) {
         const auto bytes = readInput(options.files[i]);

@@ -44,7 +44,8 @@ struct PlayOptions {
 int runPlay(const PlayOptions& options)
 {
     auto song = std::make_unique<Song>();
-    if (!loadSongDocument(options.file, TimingContext{}, *song)) return 1;
+    const ReadStatus read = loadSongDocument(options.file, TimingContext{}, *song);
+    if (!read) return exitStatusOf(read);
 
     OutputSettings settings;  // GM System On, the default synthesizer settings
     if (options.synth) {
@@ -90,7 +91,7 @@ int runPlay(const PlayOptions& options)
     controller.CloseOutputDevice();  // all notes off
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    return 0;
+    return exitStatusOf(read);
 }
 
 struct RenderCliOptions {
@@ -108,7 +109,8 @@ struct RenderCliOptions {
 int runRender(const RenderCliOptions& options)
 {
     auto song = std::make_unique<Song>();
-    if (!loadSongDocument(options.file, TimingContext{}, *song)) return 1;
+    const ReadStatus read = loadSongDocument(options.file, TimingContext{}, *song);
+    if (!read) return exitStatusOf(read);
 
     RenderOptions render;
     render.synth = {options.rate, options.mono ? 1u : 2u, options.reverb, options.chorus, options.delay,
@@ -127,7 +129,7 @@ int runRender(const RenderCliOptions& options)
     const RenderResult result = renderSongToWave(*song, render, options.output);
     if (bar) std::fprintf(stderr, "\n");
     switch (result.status) {
-    case RenderStatus::Ok: return 0;
+    case RenderStatus::Ok: return exitStatusOf(read);
     case RenderStatus::SynthFailed: printMessage(outputDeviceErrorMessage(kSynthInitFailed)); break;
     case RenderStatus::BankFailed:
         printMessage(outputDeviceErrorMessage(options.bank.empty() ? kGeneralSetLoadFailed : kBankLoadFailed));

@@ -57,16 +57,16 @@ std::optional<std::vector<bool>> parseTrackNumbers(const std::string& text, size
 
 int runImport(const ImportOptions& cli)
 {
-    const auto bytes = readFileBytes(cli.input);
-    const auto tracks = bytes ? scanSmfTracks(*bytes) : std::nullopt;
-    if (!tracks) {
-        report(smfImportMessage(SmfImportStatus::ParseError));
-        return 1;
-    }
+    int systemError = 0;
+    const auto bytes = readFileBytes(cli.input, systemError);
+    ReadStatus read = ReadStatus::unreadable(systemError);
+    const auto tracks = bytes ? scanSmfTracks(*bytes, &read) : std::nullopt;
+    reportRead(read, smfImportMessage(SmfImportStatus::ParseError));
+    if (!tracks) return exitStatusOf(read);
     const std::vector<std::u16string> entries = tracks->texts();
     if (cli.list) {
         for (const std::u16string& entry : entries) std::cout << utf16ToUtf8(entry) << "\n";
-        return 0;
+        return exitStatusOf(read);
     }
     if (cli.output.empty()) {
         std::cerr << "zema-cli import-smf: give -o OUT.mml (or --list)\n";
@@ -113,7 +113,7 @@ int runImport(const ImportOptions& cli)
         report(loadString("IDS_ERR_FILESAVE"));
         return 1;
     }
-    return 0;
+    return exitStatusOf(read);
 }
 
 void addSwitch(CLI::App& command, const std::string& name, std::optional<bool>& target, const std::string& help)
@@ -163,8 +163,9 @@ void addSmfCommands(CLI::App& app, int& exitCode)
         ->check(CLI::IsMember({0, 1}));
     exporter->callback([exportOptions, &exitCode] {
         auto song = std::make_unique<Song>();
-        if (!loadSongDocument(exportOptions->input, TimingContext{}, *song)) {
-            exitCode = 1;
+        const ReadStatus read = loadSongDocument(exportOptions->input, TimingContext{}, *song);
+        if (!read) {
+            exitCode = exitStatusOf(read);
             return;
         }
         if (!exportSmf(exportOptions->output, smfExportRequestOf(*song, exportOptions->format))) {
@@ -172,7 +173,7 @@ void addSmfCommands(CLI::App& app, int& exitCode)
             exitCode = 1;
             return;
         }
-        exitCode = 0;
+        exitCode = exitStatusOf(read);
     });
 }
 

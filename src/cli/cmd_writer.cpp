@@ -96,13 +96,13 @@ std::u16string partName(const std::string& path)
 // The parts of a document: tracks numbered from 1 in the document's display
 // order; a fourth is the song part.
 bool documentParts(const MmlaOptions& options, TimingContext& timing, std::vector<ClipSource>& sources,
-                   std::optional<ClipSource>& song)
+                   std::optional<ClipSource>& song, ReadStatus& read)
 {
     if (options.tracks.empty() || options.tracks.size() > 4) {
         std::cerr << "zema-cli mmla: give one to four track numbers (melody, chord 1, chord 2, song) with --tracks\n";
         return false;
     }
-    const auto tracks = documentTracks(options.files.front(), options.tracks, "mmla", timing);
+    const auto tracks = documentTracks(options.files.front(), options.tracks, "mmla", timing, read);
     if (!tracks) return false;
     for (size_t k = 0; k < tracks->size(); ++k) {
         const DocumentTrack& track = (*tracks)[k];
@@ -125,8 +125,9 @@ int runMmla(const MmlaOptions& options)
     if (!timing) return 1;
     std::vector<ClipSource> sources;
     std::optional<ClipSource> song;
+    ReadStatus read;
     if (fromDocument) {
-        if (!documentParts(options, *timing, sources, song)) return 1;
+        if (!documentParts(options, *timing, sources, song, read)) return read ? 1 : exitStatusOf(read);
     } else {
         for (size_t k = 0; k < options.files.size(); ++k) {
             const auto bytes = readInput(options.files[k]);
@@ -154,7 +155,7 @@ int runMmla(const MmlaOptions& options)
     }
     printLine(std::cout, result.text);
     printLine(std::cerr, resultMessage(result, clip.format, clip.optimize));
-    return 0;
+    return exitStatusOf(read);
 }
 
 }  // namespace

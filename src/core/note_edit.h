@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/timing.h"
+#include "core/track_event.h"
 
 namespace zema {
 
@@ -35,6 +36,18 @@ enum class NoteEditKind {
     Resize,  // the note at (tick, noteNumber) gets note.length
     Volume,  // the note at (tick, noteNumber) gets note.volume
 };
+
+// Every edit of one call names a note as the track holds it before the call;
+// several edits of one note combine (a move and a resize of the same note).
+// An inserted note with a negative volume takes the volume in force where it
+// lands, so that no `v` command is needed.
+//
+// A track plays one note at a time: edits whose result would make two notes
+// sound at once are refused (NotExpressible) rather than cutting the other
+// note short, so that no note the user did not touch ever changes. A note
+// cannot span a tempo change (MML cannot tie across a command), and lengths
+// must have a spelling at the track's timebase. The track keeps its end tick
+// unless a note now ends later.
 
 struct NoteEdit {
     NoteEditKind kind = NoteEditKind::Insert;
@@ -72,6 +85,26 @@ struct NoteEditResult {
         return status == NoteEditStatus::Applied || status == NoteEditStatus::Rewritten;
     }
 };
+
+// A track's text compiled as compileTrack(context, text, events, states, 0,
+// keepTies = false, stateToEvents = false) leaves it.
+struct CompiledTrack {
+    EventList events;
+    StateList states;
+};
+
+// The same, for a caller that holds the text's compile already (the engine
+// then does not compile the old text again). When the edit is written and
+// `recompiled` is given, it receives the compile of the new text, which the
+// engine makes to check its work, so the caller need not compile again;
+// otherwise it is left alone.
+[[nodiscard]] NoteEditResult applyNoteEdits(const TimingContext& context, std::u16string_view text,
+                                            const CompiledTrack& compiled, std::span<const NoteEdit> edits,
+                                            CompiledTrack* recompiled = nullptr);
+
+// The string-table symbol of the status-bar notice for a result ("" when
+// the edit was written in place and needs none).
+[[nodiscard]] std::string_view noteEditNotice(NoteEditStatus status);
 
 // The notes of a track's text as the editor sees them, in tick order (then note number).
 [[nodiscard]] std::vector<EditNote> editableNotes(const TimingContext& context, std::u16string_view text);

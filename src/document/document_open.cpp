@@ -1,11 +1,13 @@
 #include "document/document_open.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <memory>
+#include <new>
 
 #include "document/mml_atmark_reader.h"
 #include "document/mml_file_reader.h"
 #include "document/mml_mms_reader.h"
+#include "document/smf_file_io.h"
 #include "document/text_encoding.h"
 #include "document/text_util.h"
 
@@ -29,39 +31,23 @@ DocumentKind documentKindOf(const std::filesystem::path& path, std::string_view 
     return DocumentKind::Mml;
 }
 
-bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, DocumentData& result)
+ReadStatus openDocument(const std::filesystem::path& path, const TimingContext& defaults, DocumentData& result)
 {
-    std::string bytes;
+    int systemError = 0;
+    const std::optional<std::string> bytes = readFileBytes(path, systemError);
+    if (!bytes) return ReadStatus::unreadable(systemError);
+    std::unique_ptr<CMMLReader> reader;
     try {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) return false;
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        if (file.bad()) return false;
-    } catch (const std::exception&) {
-        return false;  // unreadable: reported to the caller as a failed open
+        switch (documentKindOf(path, *bytes)) {
+            case DocumentKind::Mms: reader = std::make_unique<CMMLMmsReader>(defaults); break;
+            case DocumentKind::PastedText: reader = std::make_unique<CMMLAtmarkReader>(defaults); break;
+            case DocumentKind::Mml: reader = std::make_unique<CMMLFileReader>(defaults); break;
+        }
+    } catch (const std::bad_alloc&) {
+        return ReadStatus::unreadable(ENOMEM);  // the kind check decodes the whole text
     }
-    bool read = false;
-    switch (documentKindOf(path, bytes)) {
-        case DocumentKind::Mms: {
-            CMMLMmsReader reader(defaults);
-            read = reader.LoadBytes(bytes);
-            if (read) result = reader.result();
-            break;
-        }
-        case DocumentKind::PastedText: {
-            CMMLAtmarkReader reader(defaults);
-            read = reader.LoadBytes(bytes);
-            if (read) result = reader.result();
-            break;
-        }
-        case DocumentKind::Mml: {
-            CMMLFileReader reader(defaults);
-            read = reader.LoadBytes(bytes);
-            if (read) result = reader.result();
-            break;
-        }
-    }
-    return read;
+    if (reader->LoadBytes(*bytes)) result = reader->result();
+    return reader->status();
 }
 
 }  // namespace zema

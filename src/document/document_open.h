@@ -5,6 +5,7 @@
 
 #include "core/timing.h"
 #include "document/document_data.h"
+#include "document/read_status.h"
 
 namespace zema {
 
@@ -15,8 +16,10 @@ enum class DocumentKind { Mml, Mms, PastedText };
 // a `.mml` document.
 [[nodiscard]] DocumentKind documentKindOf(const std::filesystem::path& path, std::string_view bytes);
 
-// Reads a document of any kind into `result`; false when the file cannot be
-// read or holds nothing.
-[[nodiscard]] bool openDocument(const std::filesystem::path& path, const TimingContext& defaults, DocumentData& result);
+// Reads a document of any kind into `result`. The status is false (and
+// `result` untouched) when the file cannot be read, is empty or is not a
+// document; a lossy status still fills `result` with what was read.
+[[nodiscard]] ReadStatus openDocument(const std::filesystem::path& path, const TimingContext& defaults,
+                                      DocumentData& result);
 
 }  // namespace zema

@@ -402,8 +402,10 @@ void applyExtensionRecords(const uint8_t* data, size_t size, DocumentData& resul
 void ExtensionCollector::take(std::u16string_view key, std::u16string_view value)
 {
     if (key == u"c") {
+        present_ = true;
         crc_ = parseUnsigned(value);
     } else if (key == u"d") {
+        present_ = true;
         // The checksum is over single-byte characters; anything wider cannot be
         // base64 and fails the check.
         for (char16_t c : value) base64_.push_back(c < 0x80 ? static_cast<char>(c) : '\x80');

@@ -75,12 +75,15 @@ public:
     // Takes one key/value pair of the section (key already lower-cased).
     void take(std::u16string_view key, std::u16string_view value);
     [[nodiscard]] bool empty() const { return base64_.empty(); }
+    // Some "c" or "d" key was taken: the section is there, whole or damaged.
+    [[nodiscard]] bool present() const { return present_; }
     // Decodes and applies what was collected; false when nothing valid was.
     bool apply(DocumentData& result) const;
 
 private:
     std::string base64_;
     uint32_t crc_ = 0;
+    bool present_ = false;
 };
 
 }  // namespace zema

@@ -3,9 +3,12 @@
 #include "document/locale_id.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <cstring>
 
+#include "document/smf_file_io.h"
 #include "document/text_util.h"
 
 namespace zema {
@@ -63,13 +66,24 @@ std::u16string numbered(int64_t number, std::u16string_view name)
 
 }  // namespace
 
-bool loadInstrumentPresets(const std::filesystem::path& path, int32_t languageId, std::vector<InstrumentPreset>& presets)
+ReadStatus loadInstrumentPresets(const std::filesystem::path& path, int32_t languageId,
+                                 std::vector<InstrumentPreset>& presets)
 {
     presets.clear();
-    CIniReader ini;
-    if (!ini.loadFile(path)) return false;
-    readInstrumentPresets(ini, languageId, presets);
-    return true;
+    int systemError = 0;
+    const std::optional<std::string> bytes = readFileBytes(path, systemError);
+    if (!bytes) return ReadStatus::unreadable(systemError);
+    if (bytes->find_first_not_of(" \t\r\n") == std::string::npos) return ReadStatus::of(ReadStatusKind::Empty);
+    try {
+        CIniReader ini;
+        ini.loadBytes(*bytes);
+        readInstrumentPresets(ini, languageId, presets);
+    } catch (const std::bad_alloc&) {
+        presets.clear();
+        return ReadStatus::unreadable(ENOMEM);
+    }
+    if (presets.empty()) return ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotInstruments);
+    return {};
 }
 
 void readInstrumentPresets(const CIniReader& ini, int32_t languageId, std::vector<InstrumentPreset>& presets)

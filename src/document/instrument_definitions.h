@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/ini_reader.h"
+#include "document/read_status.h"
 
 namespace zema {
 
@@ -28,9 +29,10 @@ struct InstrumentPreset {
 // (preset, second, program 1..128, bank high and low 0..127, range low and
 // high 0..127); others are dropped. Names come from the section named by the
 // language identifier in decimal, else the key. `languageId` 0 means the
-// system's user-interface language. A file that cannot be read gives an
-// empty list (and false).
-bool loadInstrumentPresets(const std::filesystem::path& path, int32_t languageId, std::vector<InstrumentPreset>& presets);
+// system's user-interface language. A file that cannot be read, is empty or
+// names no instrument gives an empty list and a failed status saying which.
+ReadStatus loadInstrumentPresets(const std::filesystem::path& path, int32_t languageId,
+                                 std::vector<InstrumentPreset>& presets);
 void readInstrumentPresets(const CIniReader& ini, int32_t languageId, std::vector<InstrumentPreset>& presets);
 
 // General MIDI program name, padded with spaces to 23 characters; "" outside 0..127.

@@ -15,6 +15,7 @@ public:
 
 protected:
     [[nodiscard]] bool Read() override;
+    [[nodiscard]] ReadDetail wrongKindDetail() const override { return ReadDetail::NoPastedMml; }
 };
 
 // The line placed between the texts of two MML@ groups in one slot.

@@ -93,9 +93,13 @@ public:
     [[nodiscard]] bool finish(const TimingContext& defaults)
     {
         result_.timing = validatedTiming(timing_, defaults);
-        if (!extension_.empty()) (void)extension_.apply(result_);
+        // A block that fails its checks is left out whole; the INI text
+        // above it still gives the tracks and settings.
+        extensionDamaged_ = extension_.present() && !extension_.apply(result_);
         return readSomething_;
     }
+
+    [[nodiscard]] bool extensionDamaged() const { return extensionDamaged_; }
 
 private:
     bool switchSection(const std::u16string& name)
@@ -202,6 +206,7 @@ private:
     SectionState state_;
     ExtensionCollector extension_;
     bool readSomething_ = false;
+    bool extensionDamaged_ = false;
 };
 
 }  // namespace
@@ -232,7 +237,9 @@ bool CMMLFileReader::Read()
     LineCursor cursor(text());
     std::u16string_view line;
     while (cursor.next(line)) parser.line(line);
-    return parser.finish(defaults());
+    const bool read = parser.finish(defaults());
+    if (read && parser.extensionDamaged()) noteLoss(ReadStatus::of(ReadStatusKind::DamagedExtension));
+    return read;
 }
 
 }  // namespace zema

@@ -56,6 +56,7 @@ bool CMMLMmsReader::Read()
     ExtensionCollector extension;
     Section section = Section::None;
     int part = 0;
+    bool sawSection = false;
 
     LineCursor cursor(text());
     std::u16string_view line;
@@ -81,7 +82,10 @@ bool CMMLMmsReader::Read()
                     }
                 }
             }
-            if (matched) continue;
+            if (matched) {
+                sawSection = true;
+                continue;
+            }
         }
         const auto pair = splitKeyValue(line);
         if (!pair) continue;
@@ -148,8 +152,8 @@ bool CMMLMmsReader::Read()
     }
 
     out.timing = validatedTiming(timing, defaults());
-    if (!extension.empty()) (void)extension.apply(out);
-    return true;
+    if (extension.present() && !extension.apply(out)) noteLoss(ReadStatus::of(ReadStatusKind::DamagedExtension));
+    return sawSection;
 }
 
 }  // namespace zema

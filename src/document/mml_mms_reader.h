@@ -12,7 +12,9 @@ public:
     using CMMLReader::CMMLReader;
 
 protected:
+    // False when the text has none of the format's sections.
     [[nodiscard]] bool Read() override;
+    [[nodiscard]] ReadDetail wrongKindDetail() const override { return ReadDetail::NotMmsDocument; }
 };
 
 // The format's instrument codes as instrument numbers.

@@ -1,34 +1,48 @@
 #include "document/mml_reader.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <new>
 
+#include "document/smf_file_io.h"
 #include "document/text_encoding.h"
+#include "document/text_util.h"
 
 namespace zema {
+
+namespace {
+
+// Nothing but white space, byte-order marks and NUL bytes: a file with no content.
+bool isBlank(std::u16string_view text)
+{
+    for (char16_t c : text) {
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n' && c != u'\u3000' && c != u'\uFEFF' && c != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 CMMLReader::CMMLReader(const TimingContext& defaults) : defaults_(defaults) { result_.clear(defaults_); }
 
 void CMMLReader::Reset()
 {
     text_ = {};
+    status_ = {};
     result_.clear(defaults_);
 }
 
 bool CMMLReader::LoadFile(const std::filesystem::path& path)
 {
     Reset();
-    std::string bytes;
-    try {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) return false;
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        if (file.bad()) return false;
-    } catch (const std::exception&) {
-        return false;  // unreadable file or no memory: reported as a failed load
+    int systemError = 0;
+    const std::optional<std::string> bytes = readFileBytes(path, systemError);
+    if (!bytes) {
+        status_ = ReadStatus::unreadable(systemError);
+        return false;
     }
-    return LoadBytes(bytes);
+    return LoadBytes(*bytes);
 }
 
 bool CMMLReader::LoadBytes(std::string_view bytes)
@@ -37,14 +51,24 @@ bool CMMLReader::LoadBytes(std::string_view bytes)
     try {
         const std::u16string encoding = findEncodingKey(bytes);
         const std::u16string text = decodeDocumentBytes(bytes, encoding);
-        if (text.empty()) return false;
+        if (isBlank(text)) {
+            status_ = ReadStatus::of(ReadStatusKind::Empty);
+            return false;
+        }
+        if (auto readAs = unknownCharsetFallback(bytes, encoding)) {
+            ReadStatus guessed = ReadStatus::of(ReadStatusKind::UnknownEncoding);
+            guessed.charset = trimIni(encoding);
+            guessed.readAs = std::move(*readAs);
+            noteLoss(guessed);
+        }
         text_ = text;
         const bool read = readGuarded();
         result_.encoding = encoding;
         text_ = {};
-        return read;
+        return finishLoad(read);
     } catch (const std::bad_alloc&) {
         text_ = {};
+        status_ = ReadStatus::unreadable(ENOMEM);
         return false;
     }
 }
@@ -52,11 +76,25 @@ bool CMMLReader::LoadBytes(std::string_view bytes)
 bool CMMLReader::LoadText(std::u16string_view text)
 {
     Reset();
-    if (text.empty()) return false;
+    if (isBlank(text)) {
+        status_ = ReadStatus::of(ReadStatusKind::Empty);
+        return false;
+    }
     text_ = text;
     const bool read = readGuarded();
     text_ = {};
+    return finishLoad(read);
+}
+
+bool CMMLReader::finishLoad(bool read)
+{
+    if (!read && !status_.failed()) status_ = ReadStatus::of(ReadStatusKind::WrongKind, wrongKindDetail());
     return read;
+}
+
+void CMMLReader::noteLoss(const ReadStatus& loss)
+{
+    if (status_.kind == ReadStatusKind::Ok || loss.kind == ReadStatusKind::DamagedExtension) status_ = loss;
 }
 
 bool CMMLReader::readGuarded()
@@ -66,6 +104,7 @@ bool CMMLReader::readGuarded()
     } catch (const std::exception&) {
         // Only running out of memory can get here; the document is not loaded.
         result_.clear(defaults_);
+        status_ = ReadStatus::unreadable(ENOMEM);
         return false;
     }
 }

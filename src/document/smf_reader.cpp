@@ -1,6 +1,7 @@
 #include "document/smf_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/unicode.h"
 #include "document/text_encoding.h"
@@ -34,17 +35,44 @@ std::optional<int32_t> smpteTimebase(uint32_t division)
 
 }  // namespace
 
-std::optional<SmfHeader> readSmfHeader(std::string_view bytes)
+std::optional<SmfHeader> readSmfHeader(std::string_view bytes, ReadStatus* status)
 {
-    if (bytes.size() < 14 || bytes.substr(0, 4) != "MThd" || bigEndian(bytes, 4, 4) != 6) return std::nullopt;
+    ReadStatus ignored;
+    ReadStatus& fault = status != nullptr ? *status : ignored;
+    constexpr std::string_view kMagic = "MThd";
+    if (bytes.empty()) {
+        fault = ReadStatus::of(ReadStatusKind::Empty);
+        return std::nullopt;
+    }
+    if (!kMagic.starts_with(bytes.substr(0, kMagic.size()))) {
+        fault = ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotMidiFile);
+        return std::nullopt;
+    }
+    if (bytes.size() < 14) {
+        fault = ReadStatus::of(ReadStatusKind::BadMidiHeader, ReadDetail::HeaderCut);
+        return std::nullopt;
+    }
+    if (const uint32_t length = bigEndian(bytes, 4, 4); length != 6) {
+        fault = ReadStatus::of(ReadStatusKind::BadMidiHeader, ReadDetail::HeaderLength,
+                               static_cast<int32_t>(std::min<uint32_t>(length, INT32_MAX)));
+        return std::nullopt;
+    }
     SmfHeader header;
     header.format = static_cast<int32_t>(bigEndian(bytes, 8, 2));
-    if (header.format > 2) return std::nullopt;
+    if (header.format > 2) {
+        fault = ReadStatus::of(ReadStatusKind::BadMidiHeader, ReadDetail::HeaderFormat, header.format);
+        return std::nullopt;
+    }
     header.trackCount = static_cast<int32_t>(bigEndian(bytes, 10, 2));
     const uint32_t division = bigEndian(bytes, 12, 2);
     if (division & 0x8000) {
         const auto timebase = smpteTimebase(division);
-        if (!timebase) return std::nullopt;
+        if (!timebase) {
+            // As the header gives it: minus the frame rate in the high byte.
+            const int32_t frames = -static_cast<int8_t>(static_cast<uint8_t>(division >> 8));
+            fault = ReadStatus::of(ReadStatusKind::BadMidiHeader, ReadDetail::HeaderDivision, frames);
+            return std::nullopt;
+        }
         header.timebase = *timebase;
         header.smpte = true;
     } else {
@@ -53,12 +81,13 @@ std::optional<SmfHeader> readSmfHeader(std::string_view bytes)
     return header;
 }
 
-std::optional<SmfFile> readSmfFile(std::string_view bytes)
+std::optional<SmfFile> readSmfFile(std::string_view bytes, ReadStatus* status)
 {
-    const auto header = readSmfHeader(bytes);
+    const auto header = readSmfHeader(bytes, status);
     if (!header) return std::nullopt;
     SmfFile file;
     file.header = *header;
+    int32_t cutTrack = 0;  // from 1: the chunk that ran past the file end
     size_t position = 14;
     while (static_cast<int32_t>(file.tracks.size()) < header->trackCount) {
         if (bytes.size() - position < 8) break;
@@ -69,6 +98,7 @@ std::optional<SmfFile> readSmfFile(std::string_view bytes)
         if (id == "MTrk") {
             // A length past the file end keeps what is there.
             file.tracks.push_back(bytes.substr(start, static_cast<size_t>(std::min<uint64_t>(length, available))));
+            if (length > available && cutTrack == 0) cutTrack = static_cast<int32_t>(file.tracks.size());
             position = length >= available ? bytes.size() : start + static_cast<size_t>(length);
             continue;
         }
@@ -78,6 +108,17 @@ std::optional<SmfFile> readSmfFile(std::string_view bytes)
         for (char c : id) plausible = plausible && isChunkIdCharacter(c);
         if (!plausible) break;
         position = start + static_cast<size_t>(length);
+    }
+    if (status != nullptr) {
+        const auto found = static_cast<int32_t>(file.tracks.size());
+        if (cutTrack > 0) {
+            *status = ReadStatus::of(ReadStatusKind::TruncatedTrack, ReadDetail::TrackCut, cutTrack);
+        } else if (found < header->trackCount) {
+            *status = ReadStatus::of(ReadStatusKind::TruncatedTrack, ReadDetail::TracksMissing, found);
+            status->expected = header->trackCount;
+        } else {
+            *status = {};
+        }
     }
     return file;
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/read_status.h"
+
 namespace zema {
 
 // Reading Standard MIDI Files: the header, the track chunks and the events of
@@ -22,8 +24,10 @@ struct SmfHeader {
 };
 
 // The header of `bytes`: "MThd", length 6, format 0..2. A division of 0 is
-// read as 96 ticks per quarter. Nothing when the header is unusable.
-[[nodiscard]] std::optional<SmfHeader> readSmfHeader(std::string_view bytes);
+// read as 96 ticks per quarter. Nothing when the header is unusable; then
+// `status` (when given) says why: empty, not a MIDI file, or which part of
+// the header is wrong.
+[[nodiscard]] std::optional<SmfHeader> readSmfHeader(std::string_view bytes, ReadStatus* status = nullptr);
 
 struct SmfFile {
     SmfHeader header;
@@ -32,8 +36,10 @@ struct SmfFile {
 
 // The header and up to trackCount MTrk chunks. Chunks of other kinds are
 // skipped when they fit in the file; a short or unrecognisable chunk head
-// ends the reading and keeps the chunks before it.
-[[nodiscard]] std::optional<SmfFile> readSmfFile(std::string_view bytes);
+// ends the reading and keeps the chunks before it. `status` (when given)
+// receives the header's failure, or TruncatedTrack when a chunk runs past the
+// file end or fewer chunks than announced were found.
+[[nodiscard]] std::optional<SmfFile> readSmfFile(std::string_view bytes, ReadStatus* status = nullptr);
 
 // One event as stored in a track chunk.
 struct SmfRawEvent {

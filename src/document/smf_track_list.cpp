@@ -48,9 +48,9 @@ std::vector<std::u16string> SmfTrackList::texts() const
     return result;
 }
 
-std::optional<SmfTrackList> scanSmfTracks(std::string_view bytes)
+std::optional<SmfTrackList> scanSmfTracks(std::string_view bytes, ReadStatus* status)
 {
-    const auto file = readSmfFile(bytes);
+    const auto file = readSmfFile(bytes, status);
     if (!file) return std::nullopt;
     SmfTrackList list;
     list.header = file->header;

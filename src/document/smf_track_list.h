@@ -26,7 +26,8 @@ struct SmfTrackList {
 // Scans a file for the track list. Format 0 lists every MIDI channel that has
 // a channel message; formats 1 and 2 list every track chunk with its port and
 // channel label ("A01 ", or "--- " without a channel message or with a port
-// past Z) and its name. Nothing when the header is unusable.
-[[nodiscard]] std::optional<SmfTrackList> scanSmfTracks(std::string_view bytes);
+// past Z) and its name. Nothing when the header is unusable. `status` (when
+// given) is readSmfFile's: why nothing was listed, or a track cut short.
+[[nodiscard]] std::optional<SmfTrackList> scanSmfTracks(std::string_view bytes, ReadStatus* status = nullptr);
 
 }  // namespace zema

@@ -216,6 +216,21 @@ std::u16string findEncodingKey(std::string_view bytes)
     return {};
 }
 
+bool hasByteOrderMark(std::string_view bytes)
+{
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xEF\xBB\xBF");
+}
+
+std::optional<std::u16string> unknownCharsetFallback(std::string_view bytes, std::u16string_view charsetName)
+{
+    if (hasByteOrderMark(bytes) || trimIni(charsetName).empty()) return std::nullopt;
+    const std::string name = iconvNameOf(charsetName);
+    if (name == "UTF-8") return std::nullopt;
+    if (!name.empty() && Converter("UTF-16LE", name.c_str()).valid()) return std::nullopt;
+    if (hasMultiByte(bytes) && isValidUtf8(bytes)) return std::u16string(kUtf8CharsetName);
+    return std::u16string(kAnsiCharsetName);
+}
+
 std::u16string decodeDocumentBytes(std::string_view bytes, std::u16string_view charsetName)
 {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return fromUtf16Le(bytes.substr(2));

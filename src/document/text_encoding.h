@@ -24,6 +24,16 @@ enum class TextEncoding { Ansi, Utf8 };
 // convert become U+FFFD, so reading never fails on content.
 [[nodiscard]] std::u16string decodeDocumentBytes(std::string_view bytes, std::u16string_view charsetName);
 
+// Whether the bytes begin with a byte-order mark (UTF-16 LE/BE, UTF-8).
+[[nodiscard]] bool hasByteOrderMark(std::string_view bytes);
+
+// When `charsetName` names a charset this program does not know (and no
+// byte-order mark decides instead), the charset decodeDocumentBytes reads the
+// bytes in: "UTF-8" or the ANSI code page's name. Nothing when the name is
+// honoured or no name is given.
+[[nodiscard]] std::optional<std::u16string> unknownCharsetFallback(std::string_view bytes,
+                                                                   std::u16string_view charsetName);
+
 // The value of the "Encoding" key of the [Settings] section, read from the
 // raw bytes the way a profile-string lookup would (ASCII, case-insensitive
 // names, first occurrence), at most 127 characters; "" when absent.

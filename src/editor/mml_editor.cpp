@@ -190,6 +190,58 @@ int CMMLEditor::replaceSelection(std::u16string_view text)
     return kEditorOk;
 }
 
+int CMMLEditor::applyTextChanges(std::span<const TextChange> changes)
+{
+    if (changes.empty()) return kEditorOk;
+    // Offsets count CR LF as two units; the document holds one break per line.
+    const std::u16string old = text(LineBreak::CrLf);
+    const auto documentOffset = [&](int32_t offset) {
+        int32_t breaks = 0;
+        for (int32_t i = 0; i + 1 < offset; ++i) {
+            if (old[static_cast<size_t>(i)] == u'\r' && old[static_cast<size_t>(i) + 1] == u'\n') ++breaks;
+        }
+        return offset - breaks;
+    };
+    int32_t previousEnd = 0;
+    for (const TextChange& change : changes) {
+        if (change.offset < previousEnd || change.removed < 0 ||
+            static_cast<size_t>(change.offset) + static_cast<size_t>(change.removed) > old.size()) {
+            return kEditorInvalidArgument;
+        }
+        previousEnd = change.offset + change.removed;
+    }
+    int selectionStart = 0;
+    int selectionEnd = 0;
+    startNewUndoStep();
+    runReported(kChangeNoteEdit, [&] {
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        // From the last change back, so the earlier offsets stay valid.
+        int shift = 0;  // how much the changes before the last one grow the text
+        for (size_t i = changes.size(); i-- > 0;) {
+            const TextChange& change = changes[i];
+            const int start = documentOffset(change.offset);
+            const int end = documentOffset(change.offset + change.removed);
+            const QString inserted = editorLines(change.inserted);
+            cursor.setPosition(start);
+            cursor.setPosition(end, QTextCursor::KeepAnchor);
+            cursor.insertText(inserted);
+            if (i + 1 == changes.size()) selectionEnd = start + static_cast<int>(inserted.size());
+            if (i == 0) selectionStart = start;
+            if (i + 1 < changes.size()) shift += static_cast<int>(inserted.size()) - (end - start);
+        }
+        cursor.endEditBlock();
+        selectionEnd += shift;
+        QTextCursor selection(document());
+        selection.setPosition(selectionStart);
+        selection.setPosition(std::max(selectionStart, selectionEnd), QTextCursor::KeepAnchor);
+        setTextCursor(selection);
+    });
+    startNewUndoStep();
+    ensureCursorVisible();
+    return kEditorOk;
+}
+
 int CMMLEditor::copySelection()
 {
     if (!textCursor().hasSelection()) return kEditorNoSelection;

@@ -3,7 +3,10 @@
 #include <QPlainTextEdit>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
+
+#include "core/note_edit.h"
 
 namespace zema {
 
@@ -31,6 +34,7 @@ enum EditorChange : int {
     kChangeCut = 7,
     kChangePaste = 8,
     kChangeReplaceSelection = 12,
+    kChangeNoteEdit = 13,  // notes edited in the piano roll, written into the text
 };
 
 // Line-break forms for reading the text out.
@@ -68,6 +72,12 @@ public:
     int selectAllText(bool redraw = true);
 
     int replaceSelection(std::u16string_view text);
+    // Replaces spans of the text as one edit (one undo step of its own,
+    // reported as kChangeNoteEdit). Offsets and lengths count UTF-16 units of
+    // text() with CR LF line breaks; the changes are ordered and do not
+    // overlap. The changed stretch is selected afterwards.
+    // kEditorInvalidArgument (and nothing changed) when a change lies outside the text.
+    int applyTextChanges(std::span<const TextChange> changes);
     int copySelection();
     int cutSelection();
     int pasteClipboard();

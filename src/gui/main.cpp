@@ -1,36 +1,69 @@
 // zema: the MML editor window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QLocale>
 #include <QTimer>
+#include <cstring>
 #include <system_error>
 
+#include "app/about_box.h"
 #include "app/accelerator.h"
+#include "app/desktop_files.h"
 #include "app/first_start.h"
 #include "app/locale_id.h"
 #include "app/multi_language.h"
+#include "app/recovery.h"
 #include "gui/main_window.h"
+#include "gui/qt_text.h"
 #include "gui/session_end.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 
-#ifndef ZEMA_VERSION
-#define ZEMA_VERSION "0"
-#endif
+namespace {
+
+// Whether the command line only asks for the help or the version text, which
+// needs no display.
+bool asksForTextOnly(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) return false;
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0) return true;
+        }
+    }
+    return false;
+}
+
+void nameTheApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("ZEMA"));
+    QCoreApplication::setApplicationVersion(zema::qt(zema::programVersion()));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZEMA"));
-    QApplication::setApplicationVersion(QStringLiteral(ZEMA_VERSION));
-
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("ZEMA: the editor and player of Mabinogi MML scores."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption configDir(QStringLiteral("config-dir"), QStringLiteral("Settings folder"),
                                        QStringLiteral("DIR"));
     parser.addOption(configDir);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Document to open"));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Document to open (.mml or .mms)"),
+                                 QStringLiteral("[file]"));
+    if (asksForTextOnly(argc, argv)) {
+        // Printed and ended by the parser without opening a display.
+        QCoreApplication console(argc, argv);
+        nameTheApplication();
+        parser.process(console);
+    }
+
+    QApplication app(argc, argv);
+    nameTheApplication();
+    QGuiApplication::setDesktopFileName(zema::qt(zema::kApplicationId));
     parser.process(app);
 
     std::optional<std::filesystem::path> given;
@@ -39,6 +72,12 @@ int main(int argc, char** argv)
     const zema::SettingsLocation location{zema::chooseSettingsFolder(given, zema::programFolder(), environment)};
     std::error_code error;
     std::filesystem::create_directories(location.folder, error);
+    QIcon icon;
+    for (const std::filesystem::path& file : zema::applicationIconFiles(zema::programFolder())) {
+        icon.addFile(zema::qt(file.u16string()));
+    }
+    if (icon.isNull()) icon = QIcon::fromTheme(zema::qt(zema::kApplicationId));
+    QApplication::setWindowIcon(icon);
 
     const bool firstStart = !std::filesystem::exists(location.iniPath(), error);
     zema::Settings settings = zema::loadSettings(location.iniPath());
@@ -53,14 +92,21 @@ int main(int argc, char** argv)
                                       zema::languageFolders(zema::programFolder(), location), userLcid);
     zema::applyQtTranslation(*language);
 
+    // This run's marker: left behind by a crash, it lets the next start offer
+    // this run's autosaves back. Removed when the program ends normally.
+    const std::unique_ptr<zema::CRunMarker> runMarker = zema::CRunMarker::create(location.folder);
+
     zema::CMainWindow window(location, settings, {}, std::move(language));
-    if (firstStart) window.storeSettings();
+    if (runMarker) window.setRunId(runMarker->runId());
     // A logout or kill ends the program as if it were closed, without asking:
-    // the work goes to the autosave file and the settings are written.
-    zema::SessionEndWatcher sessionEnd([&window] {
-        window.endSession();
+    // the work goes to the autosave file and the settings are written. Work
+    // that was never saved keeps the marker, so the next start offers it.
+    // Watched before the first settings file appears, so a signal from then on counts.
+    zema::SessionEndWatcher sessionEnd([&window, &runMarker] {
+        if (window.endSession() && runMarker) runMarker->keepForRecovery();
         QApplication::exit(0);
     });
+    if (firstStart) window.storeSettings();
     window.show();
 
     const QStringList files = parser.positionalArguments();

@@ -139,6 +139,10 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     connect(&displayTimer_, &QTimer::timeout, this, &CMainWindow::onDisplayTick);
     player_->setListener([this](PlayerNotification notification) { onPlayerNotification(notification); });
     player_->setOutputSettings(outputSettingsOf(settings_));
+    // Autosaves finish on their own threads; the window hears of them on its own.
+    autosaver_->setResultListener([this](std::error_code result) {
+        QMetaObject::invokeMethod(this, [this, result] { showAutosaveResult(result); }, Qt::QueuedConnection);
+    });
 
     (void)keys_.load(location_.keyFilePath(), kMainWindowKey);
     if (keys_.keys().empty()) keys_ = defaultAccelerator();
@@ -195,6 +199,7 @@ void CMainWindow::buildLayout()
         settings_.pianoRollHMag = hmag;
         settings_.pianoRollVMag = vmag;
     };
+    connectRollEditing();
     userTracks_.fill(true);
     textSplitter_ = new QSplitter(Qt::Horizontal, splitter_);
     textSplitter_->setChildrenCollapsible(false);
@@ -227,6 +232,7 @@ void CMainWindow::buildLayout()
     for (int slot = 0; slot < CEditorFrame::kSlots; ++slot) {
         CMMLEditor* editor = frame_->editor(slot);
         editor->setChangeHandler([this, slot](int code) { onEditorChange(slot, code); });
+        connect(editor, &QPlainTextEdit::textChanged, this, [this, slot] { onEditorTextChanged(slot); });
         editor->installEventFilter(this);
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(editor, &QWidget::customContextMenuRequested, this,
@@ -259,6 +265,8 @@ void CMainWindow::buildControls(QWidget* central, QHBoxLayout* controls)
         applyPianoTarget();
     });
     controls->addWidget(target_);
+    buildGridChoice(central);
+    controls->addWidget(grid_);
     const auto button = [&](const char* name, void (CMainWindow::*slot)()) {
         auto* push = new QPushButton(central);
         push->setObjectName(QString::fromLatin1(name));
@@ -291,6 +299,11 @@ void CMainWindow::buildStatusPanes()
         pane->setObjectName(QStringLiteral("StatusPane%1").arg(i));
         statusBar()->addPermanentWidget(pane, i == 3 ? 1 : 0);
     }
+    autosaveNotice_ = new QLabel(this);
+    autosaveNotice_->setObjectName(QStringLiteral("AutosaveNotice"));
+    autosaveNotice_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    autosaveNotice_->hide();
+    statusBar()->insertPermanentWidget(0, autosaveNotice_);
 }
 
 void CMainWindow::buildToolWindows()
@@ -424,6 +437,7 @@ void CMainWindow::onTabChanged(int tabIndex)
     frame_->showSlot(song_.currentTrack);
     pianoRoll_->setCurrentTrack(song_.currentTrack);
     applyPianoTarget();
+    revealRollNotes();
     refreshEventList();
     refreshTitle();
 }

@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <system_error>
 
 #include "app/accelerator.h"
 #include "app/command_registry.h"
@@ -21,6 +23,7 @@
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "app/text_search.h"
+#include "core/note_edit.h"
 #include "core/song.h"
 #include "gui/dialogs/preferences_sheet.h"
 #include "playback/player_controller.h"
@@ -36,6 +39,7 @@ class QTabBar;
 namespace zema {
 
 class CEditorFrame;
+class CAboutDlg;
 class CMMLClipExportDlg;
 class CMMLClipImportDlg;
 class CMMLMarkerDlg;
@@ -45,6 +49,8 @@ class TrackGroupEditor;
 class CMMLTextSearch;
 class CMMLSmfImportDlg;
 class CMMLWaveExportDlg;
+class CMMLRecoveryDlg;
+struct RecoveryCandidate;
 class CBackgroundWork;
 struct ClipImportChoice;
 struct DocumentData;
@@ -97,6 +103,10 @@ struct WindowPrompts {
     std::function<bool(CMMLSmfImportDlg& dialog)> smfImport;
     // The WAVE export dialog once its file is chosen and the render runs; empty: shown modally.
     std::function<void(CMMLWaveExportDlg& dialog)> waveExport;
+    // The about box, built and ready; empty: shown modally.
+    std::function<void(CAboutDlg& dialog)> about;
+    // The recovery dialog at start-up, built and ready; empty: shown modally.
+    std::function<void(CMMLRecoveryDlg& dialog)> recovery;
 };
 
 // The editor's main window: menus and shortcuts, track tabs over the sixteen
@@ -134,8 +144,20 @@ public:
     // Asks to save a modified document; false when the pending action must stop.
     bool confirmDiscard();
     // Closing without the window system (session end): an autosave of a
-    // modified document, waited for, and the settings written.
-    void endSession();
+    // modified document, waited for, and the settings written. True when
+    // the autosave holds work that was never saved, to be offered back at
+    // the next start.
+    bool endSession();
+
+    // The id of this run's marker, written into each autosave's origin
+    // record; empty: the autosaves carry no origin and cannot be offered back.
+    void setRunId(std::string runId) { runId_ = std::move(runId); }
+    // Offers the autosaves of runs that did not end normally; true when one
+    // of them became the window's document.
+    bool offerRecovery();
+    // The status-bar notice of the last autosave failure; empty once an
+    // autosave succeeds again.
+    [[nodiscard]] QString autosaveNotice() const;
 
     // The buttons beside the piano-roll target list.
     void muteCurrent();
@@ -162,6 +184,8 @@ public:
     [[nodiscard]] CMMLTextSearch* textSearch() const { return textSearch_; }
     // Chooses the piano-roll target entry (0..6) as the drop-down does.
     void setPianoTarget(int target);
+    // The piano roll's grid list beside the target list.
+    [[nodiscard]] QComboBox& gridChoice() { return *grid_; }
     [[nodiscard]] CPianoInputCtrl& keyboard() { return *keyboard_; }
     // The on-screen keyboard: a key pressed or released sounds on the current
     // track's channel; with `insert` (a mouse press) the note is typed at the
@@ -263,10 +287,17 @@ private:
     void openRecent(int index);
     void openDropped(const QString& path);
     void autosaveIfNeeded();
+    // Shows or clears the failure notice after an autosave finished.
+    void showAutosaveResult(std::error_code result);
+    // Makes an offered autosave the window's document: modified, under its
+    // original path (or untitled), autosaving to the same file from now on.
+    bool openRecovered(const RecoveryCandidate& candidate);
 
     // Editors and history.
     void loadEditorsFromSong();
     void onEditorChange(int slot, int code);
+    // Every change of an editor's text, also those that continue an undo step.
+    void onEditorTextChanged(int slot);
     // Typing after this point starts new undo steps in every editor.
     void closeTypingRuns();
     void deleteInEditor();
@@ -299,6 +330,16 @@ private:
     void applyPianoTarget();
     void fillPianoTargets();
     void chooseUserTracks();
+
+    // Note editing in the piano roll (main_window_roll.cpp).
+    void buildGridChoice(QWidget* central);
+    void fillGridChoices();
+    void connectRollEditing();
+    // Writes the roll's edits of the current track into its text as one
+    // undo step; false (with a status-bar notice) when they cannot be written.
+    bool applyRollEdits(const std::vector<NoteEdit>& edits);
+    // Scrolls the roll to the current track's notes when none is in view.
+    void revealRollNotes();
     // The views follow the caret: the event at it is marked and brought into view.
     void traceCaret();
     // Selects the MML text of event `index` of the slot's list in its editor.
@@ -334,6 +375,8 @@ private:
     QString documentPath_;
     QString suggestedPath_;  // proposed by Save As while the document is untitled (an imported MIDI file's name)
     std::time_t loadStamp_ = 0;
+    std::string autosaveName_;  // the current document's file in the autosave folder
+    std::string runId_;
     bool saving_ = false;
     bool shownBusy_ = false;  // the busy state the menu entries were last enabled for
     bool historyReplaying_ = false;  // an undo or redo is driving the editors
@@ -364,10 +407,12 @@ private:
     CCodeListCtrl* eventList_ = nullptr;
     CPianoInputCtrl* keyboard_ = nullptr;    // a tool window, owned by this window
     QComboBox* target_ = nullptr;
+    QComboBox* grid_ = nullptr;              // the piano roll's grid
     CLevelMeterCtrl* meter_ = nullptr;
     CMidiMoniterCtrl* monitor_ = nullptr;    // a tool window, owned by this window
     QLabel* position_ = nullptr;
     std::array<QLabel*, 5> panes_{};
+    QLabel* autosaveNotice_ = nullptr;  // shown while the last autosave failed
 };
 
 }  // namespace zema

@@ -24,11 +24,44 @@ void CMainWindow::registerEditCommands()
         recompilePending();
         (void)history_.redo();
     });
-    commands_.add(command::kCut, [editor] { (void)editor()->cutSelection(); });
-    commands_.add(command::kCopy, [editor] { (void)editor()->copySelection(); });
-    commands_.add(command::kPaste, [editor] { (void)editor()->pasteClipboard(); });
-    commands_.add(command::kDelete, [this] { deleteInEditor(); });
-    commands_.add(command::kSelectAll, [editor] { (void)editor()->selectAllText(); });
+    // With the piano roll focused, the clipboard commands act on its notes;
+    // pasting puts the copied notes at the play position.
+    const auto roll = [this] { return pianoRoll_->hasFocus() ? pianoRoll_ : nullptr; };
+    commands_.add(command::kCut, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            if (notes->copySelectedNotes()) (void)notes->deleteSelectedNotes();
+            return;
+        }
+        (void)editor()->cutSelection();
+    });
+    commands_.add(command::kCopy, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->copySelectedNotes();
+            return;
+        }
+        (void)editor()->copySelection();
+    });
+    commands_.add(command::kPaste, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->pasteNotes();
+            return;
+        }
+        (void)editor()->pasteClipboard();
+    });
+    commands_.add(command::kDelete, [this, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            (void)notes->deleteSelectedNotes();
+            return;
+        }
+        deleteInEditor();
+    });
+    commands_.add(command::kSelectAll, [editor, roll] {
+        if (CPianoRollCtrl* notes = roll()) {
+            notes->selectAllNotes();
+            return;
+        }
+        (void)editor()->selectAllText();
+    });
 }
 
 void CMainWindow::showEditorMenu(int slot, const QPoint& at)
@@ -74,6 +107,19 @@ void CMainWindow::onEditorChange(int slot, int code)
         history_.record(HistoryKind::TrackText, slot, 0);
     }
     pendingTracks_.set(static_cast<size_t>(slot));
+    if (!player_->playing()) recompileTimer_.start();
+}
+
+void CMainWindow::onEditorTextChanged(int slot)
+{
+    // Typing that continues the editor's current undo step reports no change
+    // of its own, yet it must reach the song: saving and autosave write the
+    // song, not the editors.
+    const auto index = static_cast<size_t>(slot);
+    if (!pendingTracks_.test(index)) {
+        if (frame_->editor(slot)->text() == song_.tracks[index].text) return;
+        pendingTracks_.set(index);
+    }
     if (!player_->playing()) recompileTimer_.start();
 }
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QSplitter>
+#include <cerrno>
 
 #include "app/autosave.h"
 #include "app/new_document.h"
@@ -44,6 +45,7 @@ void CMainWindow::newDocument()
     documentPath_.clear();
     suggestedPath_.clear();
     loadStamp_ = std::time(nullptr);
+    autosaveName_ = autosaveFileName(loadStamp_);
     history_.clear();
     rebuildTabs();
     sendMuteStates();
@@ -65,8 +67,10 @@ bool CMainWindow::openDocumentPath(const QString& path)
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     DocumentData document;
     const TimingContext defaults{readerTimebase(settings_), 4, 4};
-    if (path.isEmpty() || !openDocument(pathOf(fullPath), defaults, document)) {
-        (void)ask(QMessageBox::Critical, stringQ("IDS_ERR_FILEOPEN"), QMessageBox::Ok);
+    const ReadStatus read = path.isEmpty() ? ReadStatus::unreadable(ENOENT)
+                                           : openDocument(pathOf(fullPath), defaults, document);
+    if (!read) {
+        (void)ask(QMessageBox::Critical, stringWithReadReason("IDS_ERR_FILEOPEN", read), QMessageBox::Ok);
         return false;
     }
     loadSongFrom(document);
@@ -76,6 +80,8 @@ bool CMainWindow::openDocumentPath(const QString& path)
     rebuildTabs();
     sendMuteStates();
     refreshTitle();
+    // Shown over the opened document, which holds everything that was read.
+    if (read.lossy()) (void)ask(QMessageBox::Warning, stringWithReadReason("IDS_READ_PARTIAL", read), QMessageBox::Ok);
     return true;
 }
 
@@ -89,6 +95,7 @@ void CMainWindow::loadSongFrom(const DocumentData& document)
     recompileAll(song_);
     loadEditorsFromSong();
     loadStamp_ = std::time(nullptr);
+    autosaveName_ = autosaveFileName(loadStamp_);
     history_.clear();
 }
 
@@ -160,7 +167,7 @@ bool CMainWindow::saveDocument(bool askForPath)
 
 std::filesystem::path CMainWindow::autosavePath() const
 {
-    return location_.autosaveFolder() / autosaveFileName(loadStamp_);
+    return location_.autosaveFolder() / autosaveName_;
 }
 
 void CMainWindow::autosaveIfNeeded()
@@ -170,11 +177,18 @@ void CMainWindow::autosaveIfNeeded()
     request.modified = history_.isModified();
     request.settingsFolder = location_.folder;
     localtime_r(&loadStamp_, &request.loadTime);
+    request.fileName = autosaveName_;
     const AutosaveOutcome outcome = zema::autosaveIfNeeded(*autosaver_, request, [this] {
         recompilePending();
-        return songAutosaveJob(song_);
+        return songAutosaveJob(song_, AutosaveOrigin{runId_, pathOf(documentPath_)});
     });
     if (outcome == AutosaveOutcome::Started) ++autosavesStarted_;
+    if (outcome == AutosaveOutcome::SkippedNoFolder) {
+        // Asked again only to learn why the folder cannot be made.
+        std::error_code error;
+        std::filesystem::create_directories(location_.autosaveFolder(), error);
+        showAutosaveResult(error ? error : std::make_error_code(std::errc::not_a_directory));
+    }
 }
 
 void CMainWindow::waitForAutosaves() { autosaver_->waitForAll(); }
@@ -221,20 +235,23 @@ void CMainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void CMainWindow::endSession()
+bool CMainWindow::endSession()
 {
     player_->Stop();
     player_->Join();
-    if (history_.isModified()) {
+    const bool unsaved = history_.isModified();
+    if (unsaved) {
         // The session is ending: keep the work in the autosave file, whatever the setting says.
         recompilePending();
         std::error_code error;
         std::filesystem::create_directories(location_.autosaveFolder(), error);
-        autosaver_->start([job = songAutosaveJob(song_), file = autosavePath()] { job(file); });
+        autosaver_->start([job = songAutosaveJob(song_, AutosaveOrigin{runId_, pathOf(documentPath_)}),
+                           file = autosavePath()] { return job(file); });
         ++autosavesStarted_;
     }
     autosaver_->waitForAll();
     storeSettings();
+    return unsaved;
 }
 
 }  // namespace zema

@@ -2,6 +2,7 @@
 // dialog into a new document, the song exported as a Standard MIDI File, and
 // the WAVE export dialog.
 #include <QFileInfo>
+#include <cerrno>
 #include <new>
 
 #include "app/media_export.h"
@@ -28,6 +29,7 @@ constexpr std::u16string_view kSmfImportKey = u"SMF Import";
 struct ScannedSmf {
     std::shared_ptr<const std::string> bytes;
     std::optional<SmfTrackList> tracks;
+    ReadStatus read;  // why there are no tracks, or what was cut short
 };
 
 }  // namespace
@@ -51,19 +53,27 @@ void CMainWindow::importSmfFile()
         background_->run<ScannedSmf>(this, title, stringQ("IDS_SMF_IM_READING"), cancel, [file = pathOf(path)] {
             ScannedSmf scan;
             try {
-                if (auto bytes = readFileBytes(file)) {
+                int systemError = 0;
+                if (auto bytes = readFileBytes(file, systemError)) {
                     scan.bytes = std::make_shared<const std::string>(std::move(*bytes));
-                    scan.tracks = scanSmfTracks(*scan.bytes);
+                    scan.tracks = scanSmfTracks(*scan.bytes, &scan.read);
+                } else {
+                    scan.read = ReadStatus::unreadable(systemError);
                 }
             } catch (const std::bad_alloc&) {
                 scan.tracks.reset();  // too large to hold: reported as unreadable
+                scan.read = ReadStatus::unreadable(ENOMEM);
             }
             return scan;
         });
     if (!scanned) return;
     if (!scanned->tracks) {
-        (void)ask(QMessageBox::Critical, stringQ("IDS_ERR_SMFPARSE"), QMessageBox::Ok);
+        (void)ask(QMessageBox::Critical, stringWithReadReason("IDS_ERR_SMFPARSE", scanned->read), QMessageBox::Ok);
         return;
+    }
+    // A track cut short is said before the choice of tracks, which lists what was read.
+    if (scanned->read.lossy()) {
+        (void)ask(QMessageBox::Warning, stringWithReadReason("IDS_READ_PARTIAL", scanned->read), QMessageBox::Ok);
     }
     if (!confirmDiscard()) return;
 

@@ -171,6 +171,7 @@ void CMainWindow::startUp(const QString& commandLinePath)
     const int code = player_->OpenOutputDevice(outputSettingsOf(settings_));
     if (code != 0) showOutputDeviceError(code);
     if (!commandLinePath.isEmpty()) (void)openDocumentPath(commandLinePath);
+    (void)offerRecovery();
 }
 
 }  // namespace zema

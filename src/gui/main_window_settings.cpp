@@ -15,6 +15,7 @@
 #include "document/instrument_definitions.h"
 #include "document/locale_id.h"
 #include "editor/editor_frame.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/preferences_sheet.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
@@ -116,6 +117,7 @@ void CMainWindow::retranslate()
     translateWindow(this, u"Main Window");
     for (auto& [group, menu] : menus_) translateMenu(menu, kMainMenu);
     fillPianoTargets();
+    fillGridChoices();
     monitor_->setWindowTitle(captionOfMenuText(windowTextQ(kMainMenu, "IDM_VIEW_MONITOR")));
     keyboard_->retranslate();
     retranslateSearch();
@@ -205,11 +207,9 @@ void CMainWindow::showNotice(const QString& text)
 
 void CMainWindow::showAbout()
 {
-    QString text = stringQ("AFX_IDS_APP_TITLE") + QStringLiteral(" ") + QCoreApplication::applicationVersion();
-    if (!language_->translatedBy().empty()) {
-        text += QStringLiteral("\n\nTranslated by ") + qt(language_->translatedBy());
-    }
-    (void)ask(QMessageBox::Information, text, QMessageBox::Ok);
+    CAboutDlg dialog(language_->translatedBy(), this);
+    if (prompts_.about) prompts_.about(dialog);
+    else dialog.exec();
 }
 
 }  // namespace zema

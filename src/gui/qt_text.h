@@ -12,6 +12,12 @@ namespace zema {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
+// UTF-8 text as a QString.
+[[nodiscard]] inline QString qt(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 [[nodiscard]] inline std::filesystem::path pathOf(const QString& text)
 {
     return std::filesystem::path(text.toStdU16String());

@@ -13,6 +13,7 @@
 #include "app/key_page.h"
 #include "app/window_texts.h"
 #include "core/strings.h"
+#include "document/read_status.h"
 #include "gui/qt_text.h"
 
 namespace zema {
@@ -47,6 +48,11 @@ QString windowTextQ(std::u16string_view windowKey, std::string_view name)
 }
 
 QString stringQ(std::string_view symbol) { return qt(loadString(symbol)); }
+
+QString stringWithReadReason(std::string_view symbol, const ReadStatus& status)
+{
+    return qt(withReadReason(loadString(symbol), status));
+}
 
 namespace {
 

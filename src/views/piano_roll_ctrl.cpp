@@ -1,8 +1,10 @@
 #include "views/piano_roll_ctrl.h"
 
 #include "app/window_texts.h"
+#include "core/strings.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -24,6 +26,7 @@ namespace {
 constexpr int kWheelNotch = 120;
 constexpr int kRowsPerNotch = 3;
 constexpr int kInitialTopOctave = 5;
+constexpr int kVolumeTipId = 11566;
 
 // The next zoom step below (direction < 0) or above (direction > 0) `value`;
 // `value` itself when the list has none.
@@ -70,13 +73,16 @@ void CPianoRollCtrl::setSong(const Song* song)
 void CPianoRollCtrl::songChanged()
 {
     lib_.setTiming(song_ ? song_->timing : TimingContext{});
+    refreshNotes();
     syncScrollBars();
     invalidateCache();
 }
 
 void CPianoRollCtrl::setCurrentTrack(int slot)
 {
+    if (slot != lib_.currentTrack()) selection_.clear();
     lib_.setCurrentTrack(slot);
+    refreshNotes();
     invalidateCache();
 }
 
@@ -120,8 +126,16 @@ int CPianoRollCtrl::scrollBarExtent() const { return style()->pixelMetric(QStyle
 QRect CPianoRollCtrl::noteAreaRect() const
 {
     const int extent = scrollBarExtent();
+    const int lane = laneVisible_ ? kPianoVolumeLaneHeight : 0;
     return QRect(kPianoNoteLeft, kPianoRulerHeight, std::max(0, width() - kPianoNoteLeft - extent),
-                 std::max(0, height() - kPianoRulerHeight - extent));
+                 std::max(0, height() - kPianoRulerHeight - extent - lane));
+}
+
+QRect CPianoRollCtrl::volumeLaneRect() const
+{
+    if (!laneVisible_) return {};
+    const QRect area = noteAreaRect();
+    return QRect(kPianoNoteLeft, area.bottom() + 1, area.width(), kPianoVolumeLaneHeight);
 }
 
 int CPianoRollCtrl::columnsThatFit() const { return noteAreaRect().width() / kPianoColumnWidth; }
@@ -298,6 +312,8 @@ void CPianoRollCtrl::paintEvent(QPaintEvent* event)
     painter.fillRect(QRect(width() - extent, 0, extent, kPianoRulerHeight), palette().window());
     painter.fillRect(QRect(0, height() - extent, kPianoNoteLeft, extent), palette().window());
     painter.fillRect(QRect(width() - extent, height() - extent, extent, extent), palette().window());
+    drawVolumeLane(painter);
+    drawEditOverlay(painter);
     const QRect line = playLineRect(playPosition_);
     if (!line.isEmpty()) lib_.drawPlayLine(painter, line.x(), line.top(), line.bottom());
 }
@@ -307,6 +323,7 @@ void CPianoRollCtrl::resizeEvent(QResizeEvent*)
     layoutScrollBars();
     syncScrollBars();
     invalidateCache();
+    if (revealPending_) (void)revealCurrentNotes();
 }
 
 int CPianoRollCtrl::markerIndexAt(QPoint pos) const
@@ -330,6 +347,7 @@ QString CPianoRollCtrl::tooltipAt(QPoint pos) const
         const Marker marker = markerAt(*song_, index);
         return pianoMarkerTooltip(QString::fromStdU16String(marker.name), song_->timing, startTickOfMarker(*song_, index));
     }
+    if (volumeLaneRect().contains(pos)) return QString::fromStdU16String(loadString(kVolumeTipId));
     const QRect area = noteAreaRect();
     if (!area.contains(pos)) return {};
     const auto hit = lib_.noteAt(*song_, view(), pos - area.topLeft());
@@ -388,10 +406,21 @@ void CPianoRollCtrl::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     const QRect area = noteAreaRect();
-    if (event->button() != Qt::LeftButton || !song_ || !area.contains(pos)) {
+    const bool inLane = volumeLaneRect().contains(pos);
+    if (event->button() != Qt::LeftButton || !song_ || !(area.contains(pos) || inLane)) {
         QWidget::mousePressEvent(event);
         return;
     }
+    if (editing()) {
+        beginEditDrag(event);
+        if (drag_.kind != DragKind::Pending && drag_.kind != DragKind::Band && drag_.kind != DragKind::Volume) {
+            // A note of the current track was taken: its text is shown too.
+            const auto hit = lib_.noteAt(*song_, view(), pos - area.topLeft());
+            if (hit && hit->first == lib_.currentTrack() && onNoteClicked) onNoteClicked(hit->first, hit->second);
+        }
+        return;
+    }
+    if (inLane) return;
     const auto hit = lib_.noteAt(*song_, view(), pos - area.topLeft());
     if (hit && onNoteClicked) onNoteClicked(hit->first, hit->second);
 }

@@ -5,8 +5,12 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
+#include "app/roll_edit_model.h"
+#include "core/note_edit.h"
 #include "views/piano_roll_lib.h"
 
 class QMenu;
@@ -27,6 +31,8 @@ inline constexpr int kPianoMinTicksPerColumn = 1;
 inline constexpr int kPianoMaxTicksPerColumn = 3840;
 inline constexpr int kPianoMinRowHeight = 2;
 inline constexpr int kPianoMaxRowHeight = 32;
+// Height of the volume lane under the notes, in pixels.
+inline constexpr int kPianoVolumeLaneHeight = 44;
 
 // The piano roll: key strip at the left, ruler with the marker strip on top,
 // the notes of the selected tracks on a time grid and the play line.
@@ -35,6 +41,14 @@ inline constexpr int kPianoMaxRowHeight = 32;
 // Ctrl+wheel zooms the time axis around the mouse, Ctrl+Shift+wheel the rows.
 // A left click on a note reports it; a right click in the ruler opens the
 // marker menu.
+//
+// While notes may be edited (canEditNotes), the current track's notes are
+// edited with the mouse and the keys: a click in an empty place adds a note
+// of the grid's length, a drag moves notes or, on a note's end, resizes them;
+// click, Shift/Ctrl-click and a rubber band select; Delete removes and the
+// arrow keys move the selection. The volume lane under the notes shows each
+// note's volume as a bar, and dragging across it draws volumes. Every gesture
+// reaches onNoteEdits as one list of edits.
 class CPianoRollCtrl final : public QWidget {
     Q_OBJECT
 public:
@@ -108,6 +122,40 @@ public:
     // The user zoomed (ticks per column, row height), for the settings.
     std::function<void(int hmag, int vmag)> onMagnificationChanged;
 
+    // ---- Note editing on the current track ----
+    // Entry of the grid list (rollGridChoices()).
+    void setGrid(int grid);
+    [[nodiscard]] int grid() const { return grid_; }
+    void setVolumeLaneVisible(bool visible);
+    [[nodiscard]] bool volumeLaneVisible() const { return laneVisible_; }
+    // The lane in widget pixels, empty when hidden.
+    [[nodiscard]] QRect volumeLaneRect() const;
+    // The current track's notes as they are edited, and the selected ones.
+    [[nodiscard]] const std::vector<EditNote>& editNotes() const { return notes_; }
+    [[nodiscard]] const RollSelection& selection() const { return selection_; }
+    void selectAllNotes();
+    // The middle of (tick, note)'s row at the tick's column, in widget pixels.
+    [[nodiscard]] QPoint pointOf(int tick, int noteNumber) const;
+    [[nodiscard]] RollGeometry geometry() const;
+    // Keeps the selected notes for pasting; false when none is selected.
+    bool copySelectedNotes();
+    // The copied notes again, the first at the play position. Each of these
+    // returns false when nothing was edited.
+    bool pasteNotes();
+    bool deleteSelectedNotes();
+    // Moves the selection by grid steps and semitones.
+    bool nudgeSelection(int steps, int semitones);
+    // Scrolls vertically to the current track's notes when none of them is
+    // in view; true when it scrolled.
+    bool revealCurrentNotes();
+
+    // Applies edits of the current track's notes; true when the text took them.
+    std::function<bool(const std::vector<NoteEdit>& edits)> onNoteEdits;
+    // Whether notes can be edited now (stopped); unset: never.
+    std::function<bool()> canEditNotes;
+    // A note placed or moved sounds while the mouse holds it.
+    std::function<void(int noteNumber, bool down)> onNoteSound;
+
     [[nodiscard]] QSize sizeHint() const override { return {600, 240}; }
     [[nodiscard]] QSize minimumSizeHint() const override { return {120, 80}; }
 
@@ -116,6 +164,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -132,6 +183,31 @@ private:
     void zoomHorizontal(int direction, int anchorX);
     void zoomVertical(int direction);
 
+    // What a held mouse button is doing.
+    enum class DragKind { None, Pending, Move, Resize, Band, Volume };
+    struct Drag {
+        DragKind kind = DragKind::None;
+        QPoint start;               // widget pixels of the press
+        QPoint current;
+        SelectMode mode = SelectMode::Replace;
+        int index = -1;             // the grabbed note
+        int32_t deltaTick = 0;      // Move: offset of every selected note
+        int deltaNote = 0;
+        int32_t deltaLength = 0;    // Resize: change of every selected note's length
+        std::map<int, int> volumes; // Volume: drawn volume by note index
+        QPoint last;                // Volume: the previous mouse position
+    };
+    [[nodiscard]] bool editing() const;
+    void refreshNotes();
+    void beginEditDrag(QMouseEvent* event);
+    void updateDrag(QPoint pos);
+    void finishDrag(QPoint pos);
+    void sound(int noteNumber);
+    bool applyEdits(const std::vector<NoteEdit>& edits);
+    void drawEditOverlay(QPainter& painter) const;
+    void drawVolumeLane(QPainter& painter) const;
+    [[nodiscard]] QRect noteBox(const EditNote& note) const;
+
     const Song* song_ = nullptr;
     CPianoRollLib lib_;
     int ticksPerColumn_ = 48;
@@ -143,6 +219,15 @@ private:
     QImage cache_;  // everything but the play line
     bool cacheValid_ = false;
     bool syncing_ = false;
+
+    int grid_ = kRollGridDefault;
+    bool laneVisible_ = false;
+    std::vector<EditNote> notes_;   // the current track's, in tick order
+    RollSelection selection_;
+    std::vector<EditNote> copied_;  // notes kept by copySelectedNotes
+    Drag drag_;
+    int sounding_ = -1;             // note number sounding under the mouse
+    bool revealPending_ = false;    // asked to find the notes before the control had a size
 };
 
 }  // namespace zema

@@ -148,10 +148,11 @@ TEST(Autosaver, CountsRunningWritesAndWaitsForThem)
     auto blockedWrite = [&] {
         while (!release.load()) std::this_thread::yield();
         done.fetch_add(1);
+        return std::error_code{};
     };
     CAutosaver autosaver;
     autosaver.start(blockedWrite);
-    autosaver.start([] { throw std::runtime_error("lost"); });
+    autosaver.start([]() -> std::error_code { throw std::runtime_error("lost"); });
     EXPECT_GE(autosaver.running(), 1);
     release.store(true);
     autosaver.waitForAll();
@@ -187,7 +188,10 @@ TEST(AutosaveIfNeeded, SkipsInOrderAndTakesTheSnapshotOnlyWhenWriting)
             [&, bytes] {
                 ++snapshots;
                 snapshotThread = std::this_thread::get_id();
-                return AutosaveJob([bytes](const std::filesystem::path& file) { writeBytes(file, bytes); });
+                return AutosaveJob([bytes](const std::filesystem::path& file) {
+                    writeBytes(file, bytes);
+                    return std::error_code{};
+                });
             },
             [&](const std::filesystem::path& folder) {
                 checkedFolder = folder;
@@ -196,9 +200,9 @@ TEST(AutosaveIfNeeded, SkipsInOrderAndTakesTheSnapshotOnlyWhenWriting)
         autosaver.waitForAll();
         return outcome;
     };
-    const AutosaveRequest request{true, true, settings.path(), stamp(2024, 3, 5, 7, 8, 9)};
-    EXPECT_EQ(run({false, true, settings.path(), {}}, "x"), AutosaveOutcome::SkippedDisabled);
-    EXPECT_EQ(run({true, false, settings.path(), {}}, "x"), AutosaveOutcome::SkippedUnmodified);
+    const AutosaveRequest request{true, true, settings.path(), stamp(2024, 3, 5, 7, 8, 9), {}};
+    EXPECT_EQ(run({false, true, settings.path(), {}, {}}, "x"), AutosaveOutcome::SkippedDisabled);
+    EXPECT_EQ(run({true, false, settings.path(), {}, {}}, "x"), AutosaveOutcome::SkippedUnmodified);
     fixed = false;
     EXPECT_EQ(run(request, "x"), AutosaveOutcome::SkippedNotFixed);
     EXPECT_EQ(checkedFolder, settings.path());
@@ -206,6 +210,7 @@ TEST(AutosaveIfNeeded, SkipsInOrderAndTakesTheSnapshotOnlyWhenWriting)
     std::atomic<bool> release{false};
     autosaver.start([&] {
         while (!release.load()) std::this_thread::yield();
+        return std::error_code{};
     });
     EXPECT_EQ(autosaveIfNeeded(autosaver, request, [] { return AutosaveJob(); }), AutosaveOutcome::SkippedBusy);
     release.store(true);
@@ -218,14 +223,18 @@ TEST(AutosaveIfNeeded, SkipsInOrderAndTakesTheSnapshotOnlyWhenWriting)
     EXPECT_EQ(snapshotThread, std::this_thread::get_id());
     ASSERT_EQ(run(request, "second"), AutosaveOutcome::Started);
     EXPECT_EQ(readBytes(settings / "autosave/~20240305_070809.mml"), "second");
-    ASSERT_EQ(run({true, true, settings.path(), stamp(2024, 3, 5, 7, 8, 10)}, "third"), AutosaveOutcome::Started);
+    ASSERT_EQ(run({true, true, settings.path(), stamp(2024, 3, 5, 7, 8, 10), {}}, "third"), AutosaveOutcome::Started);
     EXPECT_EQ(readBytes(settings / "autosave/~20240305_070810.mml"), "third");
+    // A recovered document keeps the file it was recovered from.
+    ASSERT_EQ(run({true, true, settings.path(), stamp(2024, 3, 5, 7, 8, 11), "~20200101_000000.mml"}, "fourth"),
+              AutosaveOutcome::Started);
+    EXPECT_EQ(readBytes(settings / "autosave/~20200101_000000.mml"), "fourth");
 
     // A file in the folder's place: nothing can be written.
     TempFolder blocked;
     writeBytes(blocked / "autosave", "");
-    EXPECT_EQ(run({true, true, blocked.path(), {}}, "x"), AutosaveOutcome::SkippedNoFolder);
-    EXPECT_EQ(snapshots, 3);
+    EXPECT_EQ(run({true, true, blocked.path(), {}, {}}, "x"), AutosaveOutcome::SkippedNoFolder);
+    EXPECT_EQ(snapshots, 4);
 }
 
 TEST(AutosaveIfNeeded, WritesTheSongAsItWasWhenTheCommandArrived)
@@ -237,7 +246,7 @@ TEST(AutosaveIfNeeded, WritesTheSongAsItWasWhenTheCommandArrived)
     song.tracks[0].text = u"t150o5cdefgab";
 
     CAutosaver autosaver;
-    const AutosaveRequest request{true, true, settings.path(), stamp(2024, 1, 2, 3, 4, 5)};
+    const AutosaveRequest request{true, true, settings.path(), stamp(2024, 1, 2, 3, 4, 5), {}};
     ASSERT_EQ(autosaveIfNeeded(autosaver, request, [&] { return songAutosaveJob(song); },
                                [](const std::filesystem::path&) { return true; }),
               AutosaveOutcome::Started);

@@ -61,8 +61,8 @@ TEST(CliAssociate, CreatesAsksRemovesAndFails)
     const CliRun created = runCli("associate" + where);
     EXPECT_EQ(created.status, 0);
     EXPECT_EQ(created.out, "関連付けを実行しました。\n");
-    EXPECT_NE(readBytes(data / "applications/zema.desktop").find("Exec=\"/opt/zema/zema\" %f"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/zema-mml.xml"));
+    EXPECT_NE(readBytes(data / "applications/io.github.zema.ZEMA.desktop").find("Exec=\"/opt/zema/zema\" %f"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/io.github.zema.ZEMA.xml"));
 
     const CliRun again = runCli("associate" + where);
     EXPECT_EQ(again.status, 2);
@@ -72,7 +72,7 @@ TEST(CliAssociate, CreatesAsksRemovesAndFails)
     const CliRun removed = runCli("associate --remove" + where);
     EXPECT_EQ(removed.status, 0);
     EXPECT_EQ(removed.out, "関連付けを解除しました。\n");
-    EXPECT_FALSE(std::filesystem::exists(data / "applications/zema.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(data / "applications/io.github.zema.ZEMA.desktop"));
 
     TempFolder blocked;
     writeBytes(blocked / "mime", "");

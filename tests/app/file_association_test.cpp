@@ -42,29 +42,29 @@ TEST(FileAssociation, CreateWritesThePackageAndTheEntryThenAsksBeforeOverwriting
     EXPECT_TRUE(first.isAssociated());
     EXPECT_EQ(recorder.calls, std::vector<std::filesystem::path>{data.path()});
 
-    const std::string package = readBytes(data / "mime/packages/zema-mml.xml");
+    const std::string package = readBytes(data / "mime/packages/io.github.zema.ZEMA.xml");
     EXPECT_NE(package.find("<mime-type type=\"text/x-zema-mml\">"), std::string::npos);
     EXPECT_NE(package.find("<glob pattern=\"*.mml\" weight=\"60\"/>"), std::string::npos);
-    EXPECT_NE(package.find("<comment>ZEMA 楽曲ファイル</comment>"), std::string::npos);
-    const std::string entry = readBytes(data / "applications/zema.desktop");
+    EXPECT_NE(package.find("<comment xml:lang=\"ja\">ZEMA 楽曲ファイル</comment>"), std::string::npos);
+    const std::string entry = readBytes(data / "applications/io.github.zema.ZEMA.desktop");
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(entry.find("\nExec=\"/opt/zema app/zema\" %f\n"), std::string::npos);
-    EXPECT_NE(entry.find("\nMimeType=text/x-zema-mml;\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nMimeType=text/x-zema-mml;text/x-mabinogi-mms;\n"), std::string::npos);
     EXPECT_NE(entry.find("\nName=ZEMA\n"), std::string::npos);
     EXPECT_NE(entry.find("\nIcon="), std::string::npos);
 
     // Not forced: nothing is written and nothing refreshed.
     const FileAssociation second = associationIn(data.path(), "/usr/bin/zema", recorder);
     EXPECT_EQ(second.create(false), AssociationResult::AlreadyAssociated);
-    EXPECT_EQ(readBytes(data / "applications/zema.desktop"), entry);
+    EXPECT_EQ(readBytes(data / "applications/io.github.zema.ZEMA.desktop"), entry);
     EXPECT_EQ(recorder.calls.size(), 1u);
 
     EXPECT_EQ(second.create(true), AssociationResult::Done);
-    EXPECT_NE(readBytes(data / "applications/zema.desktop").find("Exec=\"/usr/bin/zema\" %f"), std::string::npos);
+    EXPECT_NE(readBytes(data / "applications/io.github.zema.ZEMA.desktop").find("Exec=\"/usr/bin/zema\" %f"), std::string::npos);
     EXPECT_EQ(recorder.calls.size(), 2u);
 
     // Either file left over counts as an association.
-    std::filesystem::remove(data / "mime/packages/zema-mml.xml");
+    std::filesystem::remove(data / "mime/packages/io.github.zema.ZEMA.xml");
     EXPECT_TRUE(second.isAssociated());
     EXPECT_EQ(second.create(false), AssociationResult::AlreadyAssociated);
 }
@@ -88,6 +88,58 @@ TEST(FileAssociation, ExecLineQuotesThePathForTheDesktopEntryFormat)
     EXPECT_TRUE(recorder.calls.empty());
 }
 
+TEST(FileAssociation, TheUsersFilesAreTheInstalledOnesWithThisProgramAndItsIcon)
+{
+    // The installed entry differs only in its Exec line, and in the Icon line
+    // when the program has its icon beside it.
+    const std::string installed = readBytes(std::filesystem::path(ZEMA_SOURCE_DIR) / "packaging" /
+                                            (std::string(kApplicationId) + ".desktop"));
+    auto withLines = [&installed](const std::string& exec, const std::string& icon) {
+        std::string text = installed;
+        text.replace(text.find("Exec=zema %f"), 12, exec);
+        if (!icon.empty()) text.replace(text.find("Icon=" + std::string(kApplicationId)), 5 + kApplicationId.size(), icon);
+        return text;
+    };
+    EXPECT_EQ(desktopEntryText("/usr/bin/zema"), withLines("Exec=\"/usr/bin/zema\" %f", ""));
+    EXPECT_EQ(desktopEntryText("/b/zema", R"(/a\b.svg)"), withLines("Exec=\"/b/zema\" %f", R"(Icon=/a\\b.svg)"));
+    EXPECT_FALSE(desktopEntryText("/b/zema", "/a\nb.svg"));
+    EXPECT_NE(installed.find("\nMimeType=" + std::string(kMmlMimeType) + ";"), std::string::npos);
+    EXPECT_EQ(mimePackageText(), readBytes(std::filesystem::path(ZEMA_SOURCE_DIR) / "packaging" /
+                                           (std::string(kApplicationId) + ".xml")));
+
+    // A program in <prefix>/bin shows <prefix>/share/icons/.../<id>.svg.
+    TempFolder prefix;
+    const std::filesystem::path icon = prefix / "share/icons/hicolor/scalable/apps/io.github.zema.ZEMA.svg";
+    EXPECT_EQ(installedIconPath(prefix / "bin/zema"), std::filesystem::path());
+    std::filesystem::create_directories(icon.parent_path());
+    writeBytes(icon, "<svg/>");
+    EXPECT_EQ(installedIconPath(prefix / "bin/zema"), icon);
+    TempFolder data;
+    Recorder recorder;
+    ASSERT_EQ(associationIn(data.path(), prefix / "bin/zema", recorder).create(false), AssociationResult::Done);
+    EXPECT_NE(readBytes(data / "applications/io.github.zema.ZEMA.desktop").find("\nIcon=" + icon.string() + "\n"),
+              std::string::npos);
+}
+
+TEST(FileAssociation, TheFilesOfEarlierVersionsGo)
+{
+    TempFolder data;
+    Recorder recorder;
+    const FileAssociation association = associationIn(data.path(), "/usr/bin/zema", recorder);
+    std::filesystem::create_directories(data / "applications");
+    std::filesystem::create_directories(data / "mime/packages");
+    writeBytes(data / "applications/zema.desktop", "[Desktop Entry]\n");
+    writeBytes(data / "mime/packages/zema-mml.xml", "<mime-info/>");
+    EXPECT_FALSE(association.isAssociated());
+    ASSERT_EQ(association.create(false), AssociationResult::Done);
+    EXPECT_FALSE(std::filesystem::exists(data / "applications/zema.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(data / "mime/packages/zema-mml.xml"));
+
+    writeBytes(data / "applications/zema.desktop", "[Desktop Entry]\n");
+    EXPECT_EQ(association.remove(), AssociationResult::Done);
+    EXPECT_FALSE(std::filesystem::exists(data / "applications/zema.desktop"));
+}
+
 TEST(FileAssociation, WriteFailuresStopAndReportFailed)
 {
     Recorder recorder;
@@ -103,7 +155,7 @@ TEST(FileAssociation, WriteFailuresStopAndReportFailed)
         TempFolder data;
         writeBytes(data / "applications", "x");
         EXPECT_EQ(associationIn(data.path(), "/usr/bin/zema", recorder).create(true), AssociationResult::Failed);
-        EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/zema-mml.xml"));
+        EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/io.github.zema.ZEMA.xml"));
     }
     EXPECT_TRUE(recorder.calls.empty());
 }
@@ -125,10 +177,10 @@ TEST(FileAssociation, RemoveDeletesBothFilesAndRefreshes)
 
     // A folder in the entry's place cannot be removed as a file; the package still goes.
     ASSERT_EQ(association.create(false), AssociationResult::Done);
-    std::filesystem::remove(data / "applications/zema.desktop");
-    std::filesystem::create_directories(data / "applications/zema.desktop/inside");
+    std::filesystem::remove(data / "applications/io.github.zema.ZEMA.desktop");
+    std::filesystem::create_directories(data / "applications/io.github.zema.ZEMA.desktop/inside");
     EXPECT_EQ(association.remove(), AssociationResult::Failed);
-    EXPECT_FALSE(std::filesystem::exists(data / "mime/packages/zema-mml.xml"));
+    EXPECT_FALSE(std::filesystem::exists(data / "mime/packages/io.github.zema.ZEMA.xml"));
 }
 
 TEST(FileAssociation, DataFolderComesFromXdgDataHomeOrHome)

@@ -30,13 +30,13 @@ TEST(ResourceSymbols, GroupsHaveTheirSizesAndPrefixes)
     };
     const Group groups[] = {
         {SymbolGroup::Button, "ID", 2},      {SymbolGroup::Indicator, "ID_INDICATOR_", 2},
-        {SymbolGroup::Bitmap, "IDB_", 37},   {SymbolGroup::Control, "IDC_", 174},
+        {SymbolGroup::Bitmap, "IDB_", 37},   {SymbolGroup::Control, "IDC_", 175},
         {SymbolGroup::Dialog, "IDD_", 18},   {SymbolGroup::Icon, "IDI_", 1},
         {SymbolGroup::Resource, "IDR_", 13}, {SymbolGroup::Menu, "IDM_", 82},
         {SymbolGroup::String, "IDS_", 180},
     };
     const auto symbols = resourceSymbols();
-    EXPECT_EQ(symbols.size(), 509u);
+    EXPECT_EQ(symbols.size(), 510u);
     for (const Group& g : groups) {
         size_t count = 0;
         for (const ResourceSymbol& s : symbols) {

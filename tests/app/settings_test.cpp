@@ -39,7 +39,7 @@ TEST(Settings, OutOfRangeValuesAreCorrectedOneByOne)
                "[ApplicationData]\n"
                "Window_Style=+2\nDefaultTimeBase=+100\nPianoRollHeight=0\nPianoRollWidth=2147483648\n"
                "PianoRollTargetV2=+6\nViewMode=3\nEditorFontName=\nEditorFontSize=0\nDefaultTrackCount=+16\n"
-               "StatFrameRate=+45\nAutoSave=yes\nPianoRollVMag=-3\n"
+               "StatFrameRate=+45\nAutoSave=yes\nPianoRollVMag=-3\nPianoRollGrid=+15\n"
                "[MML File Settings]\nSpecificTPQN=+64\n"
                "[Midi Settings]\nOutputDLS=+3\nResetType=-1\n"
                "[DLS Settings]\nSamplingRate=+4\nChannel=+2\nVolume=+101\n"
@@ -57,6 +57,7 @@ TEST(Settings, OutOfRangeValuesAreCorrectedOneByOne)
     EXPECT_EQ(s.statFrameRate, 30);
     EXPECT_TRUE(s.autoSave);
     EXPECT_EQ(s.pianoRollVMag, -3);  // no correction for magnifications
+    EXPECT_EQ(s.pianoRollGrid, 4);
     EXPECT_EQ(s.specificTpqn, 96);
     EXPECT_EQ(s.outputDls, 0);
     EXPECT_EQ(s.resetType, 1);
@@ -74,6 +75,7 @@ TEST(Settings, AcceptedValuesAtTheEdgesAreKept)
     writeBytes(path,
                "[ApplicationData]\nWindow_Style=+1\nDefaultTimeBase=+960\nPianoRollHeight=2147483647\n"
                "PianoRollTargetV2=+5\nViewMode=2\nDefaultTrackCount=+15\nStatFrameRate=+60\nEditorFontName=IPAGothic\n"
+               "PianoRollGrid=+14\n"
                "[Midi Settings]\nOutputDLS=+2\nResetType=+0\n[DLS Settings]\nVolume=+0\n"
                "[SMF Import Settings]\nQuantizeValue=+4\n");
     const Settings s = loadSettings(path);
@@ -81,6 +83,7 @@ TEST(Settings, AcceptedValuesAtTheEdgesAreKept)
     EXPECT_EQ(s.defaultTimeBase, 960);
     EXPECT_EQ(s.pianoRollHeight, 2147483647u);
     EXPECT_EQ(s.pianoRollTarget, 5);
+    EXPECT_EQ(s.pianoRollGrid, 14);
     EXPECT_EQ(s.viewMode, 2u);
     EXPECT_EQ(s.defaultTrackCount, 15);
     EXPECT_EQ(s.statFrameRate, 60);
@@ -230,6 +233,9 @@ TEST(FirstStart, GameBankSelectsTheSynthesizerElseTheGmSetWithoutPorts)
     Settings withPort;
     applyFirstStart(withPort, probe(std::nullopt, true, true));
     EXPECT_EQ(withPort.outputDls, 0);
+    // The piano roll starts with about half of the first window's text area, stacked or side by side.
+    EXPECT_GT(withPort.pianoRollHeight, Settings{}.pianoRollHeight);
+    EXPECT_GT(withPort.pianoRollWidth, Settings{}.pianoRollWidth);
 }
 
 TEST(FirstStart, FindsTheBankInTheGameFolderOrAWinePrefix)

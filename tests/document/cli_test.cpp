@@ -35,7 +35,7 @@ TEST(Cli, InfoOfEachKind)
     EXPECT_EQ(nlohmann::json::parse(pasted.out)["tracks"][0]["name"], "Track1");
 
     const CliRun missing = run("info /nonexistent.mml");
-    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.status, 3);
     EXPECT_NE(missing.out.find("ファイルが開けませんでした。"), std::string::npos);
 }
 
@@ -59,7 +59,7 @@ TEST(Cli, ConvertKeepsTheDocument)
         const bool compact = std::string(mode).empty();
         EXPECT_EQ(test::readBytes(out).find("TimeBase=") == std::string::npos, compact);
     }
-    EXPECT_EQ(run("convert /nonexistent.mml " + quoted(folder / "x.mml")).status, 1);
+    EXPECT_EQ(run("convert /nonexistent.mml " + quoted(folder / "x.mml")).status, 3);
 }
 
 TEST(Cli, InstrumentsAndSongEvents)

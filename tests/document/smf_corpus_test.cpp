@@ -154,7 +154,7 @@ TEST(SmfCli, ImportListProfilesAndErrors)
     EXPECT_THAT(two.out, HasSubstr("トラックを１つだけ選択してください。"));
 
     const CliRun bad = runCli("import-smf " + quoted(kMidiCorpus / "test-not-a-midi-file.mid") + " --list");
-    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.status, 5);
     EXPECT_THAT(bad.out, HasSubstr("標準MIDIファイルの解析に失敗しました。"));
 }
 

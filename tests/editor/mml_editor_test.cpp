@@ -129,6 +129,38 @@ TEST_F(EditorTest, KeyboardDeletionAndUndoKeysAreReported)
     EXPECT_EQ(codes.back(), kChangeUndo);
 }
 
+TEST_F(EditorTest, TextChangesCountCrLfAsTwoUnitsAndAreOneUndoStep)
+{
+    struct Case {
+        std::vector<TextChange> changes;
+        std::u16string after;
+        std::u16string selected;
+    };
+    const Case cases[] = {
+        {{{5, 1, u"<b>"}}, u"t120 <b>de\r\nv10 fga\r\ng", u"<b>"},
+        {{{14, 1, u"a"}, {19, 1, u""}}, u"t120 cde\r\nv10 aga\r\n", u"aga\n"},
+        {{{8, 2, u" "}}, u"t120 cde v10 fga\r\ng", u" "},
+        {{{0, 0, u"l8\r\n"}, {8, 0, u"r"}}, u"l8\r\nt120 cder\r\nv10 fga\r\ng", u"l8\nt120 cder"},
+    };
+    for (const Case& c : cases) {
+        (void)editor.setText(u"t120 cde\r\nv10 fga\r\ng");
+        codes.clear();
+        ASSERT_EQ(editor.applyTextChanges(c.changes), kEditorOk);
+        EXPECT_EQ(editor.text(), c.after);
+        EXPECT_EQ(editor.textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+                  QString::fromStdU16String(c.selected));
+        EXPECT_EQ(codes, std::vector<int>{kChangeNoteEdit});
+        EXPECT_EQ(editor.undoStep(), kEditorOk);
+        EXPECT_EQ(editor.text(), u"t120 cde\r\nv10 fga\r\ng");
+    }
+    // Outside the text or out of order: refused, nothing changes.
+    const std::vector<TextChange> outside = {{20, 5, u"x"}};
+    const std::vector<TextChange> backwards = {{6, 1, u"x"}, {2, 1, u"y"}};
+    EXPECT_EQ(editor.applyTextChanges(outside), kEditorInvalidArgument);
+    EXPECT_EQ(editor.applyTextChanges(backwards), kEditorInvalidArgument);
+    EXPECT_EQ(editor.text(), u"t120 cde\r\nv10 fga\r\ng");
+}
+
 TEST_F(EditorTest, SearchSelectsTheNextMatchAndReportsMisses)
 {
     editor.setText(u"cde\r\nCDE cde");

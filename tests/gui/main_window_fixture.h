@@ -17,10 +17,12 @@
 #include "app/settings.h"
 #include "editor/editor_frame.h"
 #include "editor/qt_test_support.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/clip_export_dialog.h"
 #include "gui/dialogs/clip_import_dialog.h"
 #include "gui/dialogs/document_property_dialog.h"
 #include "gui/dialogs/marker_dialog.h"
+#include "gui/dialogs/recovery_dialog.h"
 #include "gui/dialogs/track_group_dialog.h"
 #include "gui/dialogs/smf_import_dialog.h"
 #include "gui/dialogs/wave_export_dialog.h"
@@ -73,6 +75,13 @@ protected:
         prompts.smfImport = [this](CMMLSmfImportDlg& dialog) { return onSmfImport && onSmfImport(dialog); };
         prompts.waveExport = [this](CMMLWaveExportDlg& dialog) {
             if (onWaveExport) onWaveExport(dialog);
+        };
+        prompts.about = [this](CAboutDlg& dialog) {
+            if (onAbout) onAbout(dialog);
+        };
+        prompts.recovery = [this](CMMLRecoveryDlg& dialog) {
+            ++recoveryDialogs;
+            if (onRecovery) onRecovery(dialog);
         };
         window = std::make_unique<CMainWindow>(SettingsLocation{folder.path()}, settings, std::move(prompts));
         return *window;
@@ -128,6 +137,10 @@ protected:
     std::function<bool(CMMLSmfImportDlg&)> onSmfImport;
     // What the WAVE export dialog does once its render runs (nothing: left alone).
     std::function<void(CMMLWaveExportDlg&)> onWaveExport;
+    std::function<void(CAboutDlg&)> onAbout;
+    // What the recovery dialog does once built (nothing: closed, all kept for later).
+    std::function<void(CMMLRecoveryDlg&)> onRecovery;
+    int recoveryDialogs = 0;
 };
 
 }  // namespace zema

@@ -16,8 +16,14 @@
 #include <deque>
 #include <fstream>
 
+#include <cerrno>
+
 #include "app/command_table.h"
+#include "core/strings.h"
+#include "document/read_status.h"
 #include "gui/main_window_fixture.h"
+#include "gui/qt_text.h"
+#include "gui/program_signals.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window.h"
 #include "app/settings.h"
@@ -140,14 +146,39 @@ TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
     EXPECT_EQ(w.windowTitle(), "ZEMA - Track1 - a.mml [Waltz]");
     EXPECT_EQ(w.settings().recentFiles.front(), path.toStdU16String());
 
-    EXPECT_FALSE(w.openDocumentPath(QString::fromStdString((folder.path() / "nothing.mml").string())));
-    EXPECT_EQ(messages.back().text, "ファイルが開けませんでした。");
-    EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+    // A failure: the written message, and why on the second line.
+    struct Failure {
+        QString path;
+        ReadStatus reason;
+    };
+    const Failure failures[] = {
+        {QString::fromStdString((folder.path() / "nothing.mml").string()), ReadStatus::unreadable(ENOENT)},
+        {QString::fromStdString(folder.path().string()), ReadStatus::unreadable(EISDIR)},
+        {writeDocument("empty.mml", ""), ReadStatus::of(ReadStatusKind::Empty)},
+        {writeDocument("other.mml", "[Window]\r\nLeft=1\r\n"),
+         ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotMmlDocument)},
+    };
+    for (const Failure& failure : failures) {
+        EXPECT_FALSE(w.openDocumentPath(failure.path));
+        EXPECT_EQ(messages.back().icon, QMessageBox::Critical);
+        EXPECT_EQ(messages.back().text, "ファイルが開けませんでした。\n" + qt(readStatusText(failure.reason)));
+        EXPECT_EQ(editor(0).text(), u"t120o4cde\r\n");
+    }
 
     // A recent entry whose file is gone leaves the list.
     QFile::remove(path);
     w.runCommand(command::kRecentFirst);
     EXPECT_TRUE(w.settings().recentFiles.empty());
+
+    // A damaged extension block: the document opens, then the reason is shown.
+    const size_t before = messages.size();
+    ASSERT_TRUE(w.openDocumentPath(writeDocument(
+        "damaged.mml", "[Channel1]\r\nt150g\r\n[ZEMA EXTENSION]\r\nc=1\r\nd=QUJD\r\n")));
+    EXPECT_EQ(editor(0).text(), u"t150g\r\n");
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(messages.back().icon, QMessageBox::Warning);
+    EXPECT_EQ(messages.back().text, qt(withReadReason(loadString("IDS_READ_PARTIAL"),
+                                                       ReadStatus::of(ReadStatusKind::DamagedExtension))));
 }
 
 TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
@@ -302,7 +333,7 @@ TEST_F(MainWindowTest, SessionEndKeepsAModifiedDocumentInTheAutosaveFile)
     settings.autoSave = false;  // the session end keeps the work even so
     auto& w = makeWindow(settings);
     type(0, "abc");
-    w.endSession();
+    EXPECT_TRUE(w.endSession());
     EXPECT_TRUE(std::filesystem::exists(w.autosavePath()));
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
 }
@@ -370,7 +401,8 @@ TEST(MainProgram, TerminateSignalEndsWithStatusZeroAndWritesSettings)
     ASSERT_TRUE(program.waitForStarted(10000));
     const auto ini = folder.path() / "ZEMA.ini";
     for (int i = 0; i < 200 && !std::filesystem::exists(ini); ++i) QTest::qWait(50);
-    QTest::qWait(500);  // into the event loop
+    ASSERT_TRUE(test::waitUntilCatches(static_cast<pid_t>(program.processId()), SIGTERM));
+    QTest::qWait(300);  // into the event loop
     std::filesystem::remove(ini);
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(20000));
@@ -502,6 +534,36 @@ protected:
     }
     QComboBox* targets() { return window->findChild<QComboBox*>(QStringLiteral("IDC_CMB_PIANO_TARGET")); }
 };
+
+TEST_F(LanguageWindowTest, AboutBoxCreditsTheLoadedTranslatorAndNamesTheLibraries)
+{
+    auto& w = makeWindowWithEnglish();
+    QStringList shown;
+    bool translatorHidden = false;
+    onAbout = [&](CAboutDlg& dialog) {
+        shown.clear();
+        shown << dialog.windowTitle();
+        for (const char* name : {"IDC_TXT_VERSION", "IDC_TXT_TRANSLATOR", "IDC_TXT_ABOUT_LIBRARY_LIST"}) {
+            shown << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+        }
+        translatorHidden = dialog.findChild<QLabel*>(QStringLiteral("IDC_TXT_TRANSLATOR"))->isHidden();
+    };
+    w.runCommand(command::kAbout);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], "バージョン情報");
+    EXPECT_TRUE(translatorHidden);
+
+    w.runCommand(userEnglishCommand());
+    w.runCommand(command::kAbout);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], "About ZEMA");
+    EXPECT_TRUE(shown[1].startsWith("Version ")) << shown[1].toStdString();
+    EXPECT_EQ(shown[2], "Translated by ZEMA developers");
+    EXPECT_FALSE(translatorHidden);
+    EXPECT_TRUE(shown[3].startsWith(QStringLiteral("Qt %1 (LGPL v3)\nFluidSynth ").arg(QString::fromLatin1(qVersion()))))
+        << shown[3].toStdString();
+    EXPECT_TRUE(shown[3].contains(QStringLiteral("(MIT-style License)"))) << shown[3].toStdString();
+}
 
 TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesAndKeepsTheTarget)
 {

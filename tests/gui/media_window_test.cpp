@@ -8,10 +8,13 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 
 #include "app/command_table.h"
+#include "core/strings.h"
+#include "document/read_status.h"
 #include "document/smf_reader.h"
 #include "gui/main_window_fixture.h"
 #include "gui/qt_text.h"
@@ -160,8 +163,14 @@ TEST_F(MediaWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
 {
     struct Row {
         const char* file;
+        ReadStatus reason;
     };
-    for (const Row row : {Row{"test-not-a-midi-file.mid"}, Row{"test-empty-file.mid"}, Row{"no-such-file.mid"}}) {
+    const Row rows[] = {
+        {"test-not-a-midi-file.mid", ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotMidiFile)},
+        {"test-empty-file.mid", ReadStatus::of(ReadStatusKind::Empty)},
+        {"no-such-file.mid", ReadStatus::unreadable(ENOENT)},
+    };
+    for (const Row& row : rows) {
         messages.clear();
         auto& w = editedWindowImporting(row.file);
         bool shown = false;
@@ -170,9 +179,31 @@ TEST_F(MediaWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
         EXPECT_FALSE(shown) << row.file;
         ASSERT_EQ(messages.size(), 1u) << row.file;  // no modified prompt either
         EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(messages[0].text, QStringLiteral("標準MIDIファイルの解析に失敗しました。"));
+        EXPECT_EQ(messages[0].text, QStringLiteral("標準MIDIファイルの解析に失敗しました。\n") + qt(readStatusText(row.reason)));
         EXPECT_EQ(w.song().tracks[0].text, u"cde");
     }
+}
+
+TEST_F(MediaWindowTest, ATrackCutShortIsSaidBeforeTheDialogListsWhatWasRead)
+{
+    const std::string whole = test::readBytes(corpusMidi("test-2-tracks-type-1.mid").toStdString());
+    ASSERT_GT(whole.size(), 40u);
+    auto& w = editedWindowImporting("test-2-tracks-type-1.mid");
+    openPath = writeDocument("cut.mid", whole.substr(0, whole.size() - 2));
+    answers = {QMessageBox::Ok, QMessageBox::No};  // the warning, then discard the edit
+    size_t messagesBeforeDialog = 0;
+    onSmfImport = [&](CMMLSmfImportDlg& dialog) {
+        messagesBeforeDialog = messages.size();
+        EXPECT_EQ(dialog.trackList().count(), 2);
+        return false;
+    };
+    w.runCommand(command::kImportSmf);
+    ASSERT_GE(messagesBeforeDialog, 1u);
+    EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+    const QStringList lines = messages[0].text.split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], qt(loadString("IDS_READ_PARTIAL")));
+    EXPECT_EQ(lines[1], qt(readStatusText(ReadStatus::of(ReadStatusKind::TruncatedTrack, ReadDetail::TrackCut, 2))));
 }
 
 TEST_F(MediaWindowTest, SelectedTracksWithNothingToConvertKeepTheCurrentDocument)

@@ -269,6 +269,9 @@ TEST_F(ControllerTest, OwnerMessagesReachTheDeviceInOrderFromOneThreadAtATime)
             if (i % 100 == 0) controller_.Poll();
         }
         if (playing) {
+            // A stop is refused while the start is unanswered, as the
+            // window's transport is.
+            while (controller_.busy()) std::this_thread::yield();
             controller_.Stop();
             runOut();
         }
