@@ -1,5 +1,7 @@
 #include "playback/midi_port_out.h"
 
+#include "playback/jack_midi_port.h"
+
 #include <RtMidi.h>
 #include <jack/jack.h>
 
@@ -21,7 +23,7 @@ void recordError(RtMidiError::Type type, const std::string& /*text*/, void* user
 }
 
 // Once the port is open, any report during a send means the message did not
-// go out: RtMidi reports a failed ALSA send, or a full JACK ring, as a warning.
+// go out: RtMidi reports a failed ALSA send as a warning.
 void recordSendError(RtMidiError::Type type, const std::string& /*text*/, void* userData)
 {
     if (type == RtMidiError::DEBUG_WARNING) return;
@@ -96,6 +98,13 @@ int CMidiOut::Open(uint32_t port)
     if (index >= ports.size()) return 1;
     const MidiPortInfo& info = ports[index];
 
+    if (static_cast<RtMidi::Api>(info.api) == RtMidi::UNIX_JACK) {
+        auto jack = std::make_unique<JackMidiPort>();
+        if (!jack->open(kClientName, info.name)) return 1;
+        jack_ = std::move(jack);
+        portName_ = info.name;
+        return 0;
+    }
     sendFailed_ = false;
     auto out = clientOf(static_cast<RtMidi::Api>(info.api), &sendFailed_);
     if (!out) return 1;
@@ -119,12 +128,14 @@ int CMidiOut::Open(uint32_t port)
 
 int CMidiOut::Close()
 {
-    if (!out_) return 0;
+    if (!isOpen()) return 0;
     for (uint8_t channel = 0; channel < 16; ++channel) {
         ShortMsg(0xB0, channel, 123, 0);  // all notes off
         ShortMsg(0xB0, channel, 64, 0);   // sustain off
     }
-    out_->closePort();
+    if (jack_) jack_->close();  // after what was sent has gone out
+    jack_.reset();
+    if (out_) out_->closePort();
     out_.reset();
     portName_.clear();
     return 0;
@@ -132,6 +143,7 @@ int CMidiOut::Close()
 
 int CMidiOut::send(const uint8_t* data, size_t length)
 {
+    if (jack_) return jack_->send(data, length) ? 0 : 1;
     if (!out_) return 1;
     sendFailed_ = false;
     out_->sendMessage(data, length);
@@ -146,8 +158,8 @@ int CMidiOut::ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t d
 
 int CMidiOut::LongMsg(const uint8_t* data, uint32_t length)
 {
-    // RtMidi copies the message into the backend (the ALSA sequencer or the
-    // JACK ring buffer) before it returns, so the caller's buffer is free.
+    // Both backends copy the message (into the ALSA sequencer, into the JACK
+    // port's ring) before they return, so the caller's buffer is free.
     if (data == nullptr || length == 0) return 1;
     return send(data, length);
 }

@@ -11,6 +11,8 @@ class RtMidiOut;
 
 namespace zema {
 
+class JackMidiPort;
+
 // One MIDI output port the system offers, across RtMidi's backends (ALSA
 // sequencer and JACK on Linux).
 struct MidiPortInfo {
@@ -24,8 +26,9 @@ struct MidiPortInfo {
 // JACK server) contributes nothing.
 [[nodiscard]] std::vector<MidiPortInfo> midiOutputPorts();
 
-// A system MIDI output port through RtMidi. Not safe for two threads at
-// once (RtMidi's output keeps per-port state and so does the error flag):
+// A system MIDI output port: an ALSA sequencer port through RtMidi, a JACK
+// port through a client of our own (JackMidiPort). Not safe for two threads
+// at once (each backend keeps per-port state and so does the error flag):
 // one thread at a time, as IMidi says.
 class CMidiOut final : public IMidi {
 public:
@@ -45,7 +48,7 @@ public:
     int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override;
     int LongMsg(const uint8_t* data, uint32_t length) override;
 
-    [[nodiscard]] bool isOpen() const { return out_ != nullptr; }
+    [[nodiscard]] bool isOpen() const { return out_ != nullptr || jack_ != nullptr; }
     // Name of the open port ("" when closed).
     [[nodiscard]] const std::string& portName() const { return portName_; }
 
@@ -53,6 +56,7 @@ private:
     int send(const uint8_t* data, size_t length);
 
     std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<JackMidiPort> jack_;
     std::string portName_;
     std::atomic<bool> sendFailed_{false};
 };
