@@ -250,6 +250,7 @@ constexpr StringEntry kStrings[] = {
     {"IDS_READ_TRACK_CUT", 11463, u"トラック %d がファイルの終わりで切れています。そこまでのイベントを読み込みました。"},
     {"IDS_READ_TRACKS_MISSING", 11464, u"ヘッダーにはトラックが %d 個ありますが、読めたのは %d 個です。"},
     {"IDS_READ_PARTIAL", 11465, u"ファイルを開きましたが、一部を読み込めませんでした。"},
+    {"IDS_ERR_INSTRUMENTS", 11466, u"楽器定義ファイルを読み込めませんでした。楽器の一覧には GM の音色だけを出します。"},
     // Getting back the work of a run that did not end normally, and autosave failures.
     {"IDS_RECOVERY_TITLE", 11400, u"作業の復元"},
     {"IDS_RECOVERY_INTRO", 11401,

@@ -175,7 +175,9 @@ void CMainWindow::reloadPresets()
     const std::filesystem::path path = instrumentsFileToLoad(settings_.instrumentsFile, location_.folder, programFolder());
     if (path.empty()) return;
     const auto languageId = language_->lcid() != 0 ? static_cast<int32_t>(language_->lcid()) : systemLanguageId();
-    (void)loadInstrumentPresets(path, languageId, presets_);
+    const ReadStatus read = loadInstrumentPresets(path, languageId, presets_);
+    // The lists fall back to the General MIDI programs; say why, not silently.
+    if (!read) (void)ask(QMessageBox::Warning, stringWithReadReason("IDS_ERR_INSTRUMENTS", read), QMessageBox::Ok);
 }
 
 void CMainWindow::showNotice(const QString& text)

@@ -672,6 +672,30 @@ TEST_F(MainWindowTest, ConfirmedPreferencesReopenTheOutputAndChangeKeysAtOnce)
     EXPECT_TRUE(w.action(command::kFileNew)->shortcut().isEmpty());
 }
 
+// An instrument file that cannot be used is reported with its reason, at
+// start-up and when the preferences name another; the lists keep working.
+TEST_F(MainWindowTest, AnUnusableInstrumentFileIsReportedWithItsReason)
+{
+    Settings settings;
+    settings.instrumentsFile = writeDocument("notes.def", "[Other]\r\nPiano=1\r\n").toStdU16String();
+    auto& w = makeWindow(settings);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(messages[0].text, qt(withReadReason(loadString("IDS_ERR_INSTRUMENTS"),
+                                                     ReadStatus::of(ReadStatusKind::WrongKind, ReadDetail::NotInstruments))));
+
+    const std::u16string good = writeDocument("good.def", "[Instrument presets]\r\nPiano=0,0,1,0,0,0,127\r\n").toStdU16String();
+    for (const std::u16string& file : {(folder.path() / "missing.def").u16string(), good}) {
+        editPreferences = [file](PreferencesValues values) -> std::optional<PreferencesValues> {
+            values.settings.instrumentsFile = file;
+            return values;
+        };
+        w.runCommand(command::kConfig);
+    }
+    ASSERT_EQ(messages.size(), 2u);  // the missing file; the good one says nothing
+    EXPECT_EQ(messages[1].text, qt(withReadReason(loadString("IDS_ERR_INSTRUMENTS"), ReadStatus::unreadable(ENOENT))));
+}
+
 TEST_F(MainWindowTest, YesToTheStartUpDeviceErrorOpensTheMidiPage)
 {
     auto& w = makeWindow();
