@@ -30,6 +30,20 @@ TEST(CommandTable, EveryMenuCommandHasOneIdentifierAndOneSymbol)
     }
 }
 
+TEST(CommandTable, IdleOnlyMatchesTheCommands)
+{
+    for (int32_t id : {command::kFileNew, command::kFileOpen, command::kUndo, command::kRedo, command::kPaste,
+                       command::kTrackAdd, command::kTrackDelete, command::kOptimize, command::kExportWav}) {
+        EXPECT_TRUE(findCommand(id)->idleOnly) << id;
+    }
+    for (int32_t id : {command::kFileSave, command::kCopy, command::kPlayToggle, command::kPlayStop,
+                       command::kTrackSelectLeft}) {
+        EXPECT_FALSE(findCommand(id)->idleOnly) << id;
+    }
+    EXPECT_EQ(findCommand(command::kRecentLast), findCommand(command::kRecentFirst));
+    EXPECT_EQ(findCommand(12345), nullptr);
+}
+
 // A registry with one command of each kind: idle-only (New), always allowed
 // (Save), a toggle (Loop), a range (recent files) and one that refuses by its
 // own rule (the syntax check).

@@ -22,21 +22,26 @@ struct Recorder {
     }
 };
 
-FileAssociation associationIn(const std::filesystem::path& data, const std::filesystem::path& program,
-                              Recorder& recorder)
-{
-    FileAssociation association;
-    association.dataFolder = data;
-    association.programPath = program;
-    association.refresh = recorder.refresher();
-    return association;
-}
+// A data folder of the user's and a recorder of the database refreshes.
+class UserAssociation : public ::testing::Test {
+protected:
+    FileAssociation associationIn(const std::filesystem::path& folder, const std::filesystem::path& program)
+    {
+        FileAssociation association;
+        association.dataFolder = folder;
+        association.programPath = program;
+        association.refresh = recorder.refresher();
+        return association;
+    }
+    FileAssociation associationFor(const std::filesystem::path& program) { return associationIn(data.path(), program); }
 
-TEST(FileAssociation, CreateWritesThePackageAndTheEntryThenAsksBeforeOverwriting)
-{
     TempFolder data;
     Recorder recorder;
-    const FileAssociation first = associationIn(data.path(), "/opt/zema app/zema", recorder);
+};
+
+TEST_F(UserAssociation, CreateWritesThePackageAndTheEntryThenAsksBeforeOverwriting)
+{
+    const FileAssociation first = associationFor("/opt/zema app/zema");
     EXPECT_FALSE(first.isAssociated());
     ASSERT_EQ(first.create(false), AssociationResult::Done);
     EXPECT_TRUE(first.isAssociated());
@@ -54,7 +59,7 @@ TEST(FileAssociation, CreateWritesThePackageAndTheEntryThenAsksBeforeOverwriting
     EXPECT_NE(entry.find("\nIcon="), std::string::npos);
 
     // Not forced: nothing is written and nothing refreshed.
-    const FileAssociation second = associationIn(data.path(), "/usr/bin/zema", recorder);
+    const FileAssociation second = associationFor("/usr/bin/zema");
     EXPECT_EQ(second.create(false), AssociationResult::AlreadyAssociated);
     EXPECT_EQ(readBytes(data / "applications/io.github.zema.ZEMA.desktop"), entry);
     EXPECT_EQ(recorder.calls.size(), 1u);
@@ -69,7 +74,7 @@ TEST(FileAssociation, CreateWritesThePackageAndTheEntryThenAsksBeforeOverwriting
     EXPECT_EQ(second.create(false), AssociationResult::AlreadyAssociated);
 }
 
-TEST(FileAssociation, ExecLineQuotesThePathForTheDesktopEntryFormat)
+TEST_F(UserAssociation, ExecLineQuotesThePathForTheDesktopEntryFormat)
 {
     // '"', '`', '$' and '\' take a backslash inside the quotes, and the file's
     // string escaping doubles every backslash; '%' is doubled.
@@ -81,14 +86,12 @@ TEST(FileAssociation, ExecLineQuotesThePathForTheDesktopEntryFormat)
     EXPECT_FALSE(desktopEntryText(""));
 
     // A path the entry cannot carry fails before anything is written.
-    TempFolder data;
-    Recorder recorder;
-    EXPECT_EQ(associationIn(data.path(), "/bad\tpath", recorder).create(true), AssociationResult::Failed);
+    EXPECT_EQ(associationFor("/bad\tpath").create(true), AssociationResult::Failed);
     EXPECT_TRUE(std::filesystem::is_empty(data.path()));
     EXPECT_TRUE(recorder.calls.empty());
 }
 
-TEST(FileAssociation, TheUsersFilesAreTheInstalledOnesWithThisProgramAndItsIcon)
+TEST_F(UserAssociation, TheUsersFilesAreTheInstalledOnesWithThisProgramAndItsIcon)
 {
     // The installed entry differs only in its Exec line, and in the Icon line
     // when the program has its icon beside it.
@@ -114,18 +117,14 @@ TEST(FileAssociation, TheUsersFilesAreTheInstalledOnesWithThisProgramAndItsIcon)
     std::filesystem::create_directories(icon.parent_path());
     writeBytes(icon, "<svg/>");
     EXPECT_EQ(installedIconPath(prefix / "bin/zema"), icon);
-    TempFolder data;
-    Recorder recorder;
-    ASSERT_EQ(associationIn(data.path(), prefix / "bin/zema", recorder).create(false), AssociationResult::Done);
+    ASSERT_EQ(associationFor(prefix / "bin/zema").create(false), AssociationResult::Done);
     EXPECT_NE(readBytes(data / "applications/io.github.zema.ZEMA.desktop").find("\nIcon=" + icon.string() + "\n"),
               std::string::npos);
 }
 
-TEST(FileAssociation, TheFilesOfEarlierVersionsGo)
+TEST_F(UserAssociation, TheFilesOfEarlierVersionsGo)
 {
-    TempFolder data;
-    Recorder recorder;
-    const FileAssociation association = associationIn(data.path(), "/usr/bin/zema", recorder);
+    const FileAssociation association = associationFor("/usr/bin/zema");
     std::filesystem::create_directories(data / "applications");
     std::filesystem::create_directories(data / "mime/packages");
     writeBytes(data / "applications/zema.desktop", "[Desktop Entry]\n");
@@ -140,31 +139,23 @@ TEST(FileAssociation, TheFilesOfEarlierVersionsGo)
     EXPECT_FALSE(std::filesystem::exists(data / "applications/zema.desktop"));
 }
 
-TEST(FileAssociation, WriteFailuresStopAndReportFailed)
+TEST_F(UserAssociation, WriteFailuresStopAndReportFailed)
 {
-    Recorder recorder;
-    {
-        // "mime" is a file: the package cannot be written, the entry is not tried.
-        TempFolder data;
-        writeBytes(data / "mime", "x");
-        EXPECT_EQ(associationIn(data.path(), "/usr/bin/zema", recorder).create(true), AssociationResult::Failed);
-        EXPECT_FALSE(std::filesystem::exists(data / "applications"));
-    }
-    {
-        // The package is written, the entry's folder is blocked.
-        TempFolder data;
-        writeBytes(data / "applications", "x");
-        EXPECT_EQ(associationIn(data.path(), "/usr/bin/zema", recorder).create(true), AssociationResult::Failed);
-        EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/io.github.zema.ZEMA.xml"));
-    }
+    // "mime" is a file: the package cannot be written, the entry is not tried.
+    writeBytes(data / "mime", "x");
+    EXPECT_EQ(associationFor("/usr/bin/zema").create(true), AssociationResult::Failed);
+    EXPECT_FALSE(std::filesystem::exists(data / "applications"));
+    // The package is written, the entry's folder is blocked.
+    TempFolder blocked;
+    writeBytes(blocked / "applications", "x");
+    EXPECT_EQ(associationIn(blocked.path(), "/usr/bin/zema").create(true), AssociationResult::Failed);
+    EXPECT_TRUE(std::filesystem::exists(blocked / "mime/packages/io.github.zema.ZEMA.xml"));
     EXPECT_TRUE(recorder.calls.empty());
 }
 
-TEST(FileAssociation, RemoveDeletesBothFilesAndRefreshes)
+TEST_F(UserAssociation, RemoveDeletesBothFilesAndRefreshes)
 {
-    TempFolder data;
-    Recorder recorder;
-    const FileAssociation association = associationIn(data.path(), "/usr/bin/zema", recorder);
+    const FileAssociation association = associationFor("/usr/bin/zema");
     ASSERT_EQ(association.create(false), AssociationResult::Done);
     writeBytes(data / "applications/other.desktop", "[Desktop Entry]\n");
 
@@ -183,7 +174,7 @@ TEST(FileAssociation, RemoveDeletesBothFilesAndRefreshes)
     EXPECT_FALSE(std::filesystem::exists(data / "mime/packages/io.github.zema.ZEMA.xml"));
 }
 
-TEST(FileAssociation, DataFolderComesFromXdgDataHomeOrHome)
+TEST_F(UserAssociation, DataFolderComesFromXdgDataHomeOrHome)
 {
     auto lookup = [](std::optional<std::string> xdg, std::optional<std::string> home) -> EnvironmentLookup {
         return [=](const char* name) { return std::string_view(name) == "HOME" ? home : xdg; };
@@ -194,13 +185,12 @@ TEST(FileAssociation, DataFolderComesFromXdgDataHomeOrHome)
     EXPECT_FALSE(defaultDataFolder(lookup(std::nullopt, std::nullopt)));
 }
 
-TEST(FileAssociation, SystemRefresherBuildsAMimeDatabaseThatMapsMmlToOurType)
+TEST_F(UserAssociation, SystemRefresherBuildsAMimeDatabaseThatMapsMmlToOurType)
 {
     if (std::system("command -v update-mime-database >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "update-mime-database is not installed";
     }
-    TempFolder data;
-    FileAssociation association;
+    FileAssociation association;  // refreshing with the system's own tool
     association.dataFolder = data.path();
     association.programPath = "/usr/bin/zema";
     ASSERT_EQ(association.create(false), AssociationResult::Done);

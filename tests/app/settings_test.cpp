@@ -8,22 +8,32 @@
 
 #include "app/first_start.h"
 #include "app/inifile.h"
+#include "app/recent_name.h"
 #include "app/settings.h"
 #include "app/settings_location.h"
 #include "app/window_placement.h"
 #include "app_test_support.h"
+#include "core/unicode.h"
 
 namespace zema {
 namespace {
 
+using test::fakeEnvironment;
 using test::readBytes;
 using test::TempFolder;
 using test::writeBytes;
 
-TEST(Settings, MissingFileGivesTheCorrectedDefaults)
-{
+// A settings folder whose ZEMA.ini the test writes or expects.
+class SettingsFile : public ::testing::Test {
+protected:
     TempFolder folder;
-    const Settings settings = loadSettings(folder / "ZEMA.ini");
+    const std::filesystem::path path = folder / "ZEMA.ini";
+};
+using IniFile = SettingsFile;
+
+TEST_F(SettingsFile, MissingFileGivesTheCorrectedDefaults)
+{
+    const Settings settings = loadSettings(path);
     Settings expected;
     expected.editorFontName = u"MS Gothic";
     EXPECT_EQ(settings, expected);
@@ -31,10 +41,8 @@ TEST(Settings, MissingFileGivesTheCorrectedDefaults)
     EXPECT_EQ(settings.porta, 4294967295u);
 }
 
-TEST(Settings, OutOfRangeValuesAreCorrectedOneByOne)
+TEST_F(SettingsFile, OutOfRangeValuesAreCorrectedOneByOne)
 {
-    TempFolder folder;
-    const auto path = folder / "ZEMA.ini";
     writeBytes(path,
                "[ApplicationData]\n"
                "Window_Style=+2\nDefaultTimeBase=+100\nPianoRollHeight=0\nPianoRollWidth=2147483648\n"
@@ -68,10 +76,8 @@ TEST(Settings, OutOfRangeValuesAreCorrectedOneByOne)
     EXPECT_TRUE(s.smfChannel);  // the boolean "Channel" of the import is its own key
 }
 
-TEST(Settings, AcceptedValuesAtTheEdgesAreKept)
+TEST_F(SettingsFile, AcceptedValuesAtTheEdgesAreKept)
 {
-    TempFolder folder;
-    const auto path = folder / "ZEMA.ini";
     writeBytes(path,
                "[ApplicationData]\nWindow_Style=+1\nDefaultTimeBase=+960\nPianoRollHeight=2147483647\n"
                "PianoRollTargetV2=+5\nViewMode=2\nDefaultTrackCount=+15\nStatFrameRate=+60\nEditorFontName=IPAGothic\n"
@@ -94,10 +100,8 @@ TEST(Settings, AcceptedValuesAtTheEdgesAreKept)
     EXPECT_EQ(s.smfQuantizeValue, 4);
 }
 
-TEST(Settings, SavesInTableOrderAndReadsBackTheSame)
+TEST_F(SettingsFile, SavesInTableOrderAndReadsBackTheSame)
 {
-    TempFolder folder;
-    const auto path = folder / "ZEMA.ini";
     Settings settings;
     correctSettings(settings);
     settings.defaultTimeBase = 480;
@@ -121,10 +125,8 @@ TEST(Settings, SavesInTableOrderAndReadsBackTheSame)
     EXPECT_NE(text.find("File2=/b.mml\r\n"), std::string::npos);
 }
 
-TEST(Settings, SavingKeepsOtherSectionsAndDropsForgottenRecentFiles)
+TEST_F(SettingsFile, SavingKeepsOtherSectionsAndDropsForgottenRecentFiles)
 {
-    TempFolder folder;
-    const auto path = folder / "ZEMA.ini";
     writeBytes(path, "[Language Settings]\nLanguageFile=Languages\\en.lng\n[Recent File List]\nFile1=/x\nFile2=/y\nFile3=/z\n");
     Settings settings = loadSettings(path);
     ASSERT_EQ(settings.recentFiles.size(), 3u);
@@ -158,10 +160,8 @@ TEST(Settings, ReaderTimebaseFollowsTheFileSettings)
     EXPECT_EQ(readerTimebase(settings), 48);
 }
 
-TEST(WindowPlacement, MissingKeysKeepTheCurrentPlacement)
+TEST_F(SettingsFile, WindowPlacementMissingKeysKeepTheCurrentPlacement)
 {
-    TempFolder folder;
-    const auto path = folder / "ZEMA.ini";
     WindowPlacement current;
     current.left = 10;
     current.right = 810;
@@ -177,15 +177,6 @@ TEST(WindowPlacement, MissingKeysKeepTheCurrentPlacement)
     ASSERT_TRUE(saveWindowPlacement(path, stored));
     EXPECT_EQ(loadWindowPlacement(path, current), stored);
     EXPECT_NE(readBytes(path).find("ptMinPosition_x=-32000\r\n"), std::string::npos);
-}
-
-EnvironmentLookup fakeEnvironment(std::map<std::string, std::string> values)
-{
-    return [values](const char* name) -> std::optional<std::string> {
-        const auto found = values.find(name);
-        if (found == values.end()) return std::nullopt;
-        return found->second;
-    };
 }
 
 TEST(SettingsFolder, ChoosesConfigDirThenPortableFolderThenXdg)
@@ -266,6 +257,138 @@ TEST(FirstStart, OnlyPortsThatSoundCount)
     EXPECT_FALSE(sequencerListHasOutputPort(base + "Client 130 : \"Keyboard\" [User]\n  Port   0 : \"out\" (R-e-)\n"));
     EXPECT_TRUE(sequencerListHasOutputPort(base + "Client 128 : \"TiMidity\" [User]\n  Port   0 : \"TiMidity port 0\" (-We-)\n"));
     EXPECT_FALSE(sequencerListHasOutputPort(""));
+}
+
+// ---- The INI layer beneath ---------------------------------------------------
+
+TEST_F(IniFile, WritesTheStoredFormsAndKeepsSectionsTogether)
+{
+    const CInifile app(path, u"ApplicationData");
+    const CInifile midi(path, u"Midi Settings");
+    EXPECT_TRUE(app.setInt(u"DefaultTimeBase", 96));
+    EXPECT_TRUE(midi.setUnsigned(u"PORTA", 4294967295u));
+    EXPECT_TRUE(app.setInt(u"Monitor_Left", -1));
+    EXPECT_TRUE(app.setBool(u"AutoSave", false));
+    EXPECT_TRUE(midi.setString(u"DLSFilePath", u"C:\\Nexon\\mp3\\曲.dls"));
+    EXPECT_TRUE(app.setInt(u"defaulttimebase", 0));  // key names compare without case
+
+    EXPECT_EQ(readBytes(path),
+              "[ApplicationData]\r\nDefaultTimeBase=+0\r\nMonitor_Left=-1\r\nAutoSave=false\r\n"
+              "[Midi Settings]\r\nPORTA=4294967295\r\nDLSFilePath=C:\\Nexon\\mp3\\曲.dls\r\n");
+    EXPECT_EQ(app.getInt(u"DefaultTimeBase", 7), 0);
+    EXPECT_EQ(midi.getUnsigned(u"PORTA", 7), 4294967295u);
+    EXPECT_EQ(midi.getString(u"DLSFilePath", u""), u"C:\\Nexon\\mp3\\曲.dls");
+}
+
+TEST_F(IniFile, KeepsCommentsUnknownKeysAndBlankLinesWhenUpdating)
+{
+    writeBytes(path, "; my settings\n[A]\nx=1\nother=keep\n\n[B]\ny=2\n");
+    const CInifile a(path, u"A");
+    EXPECT_TRUE(a.setInt(u"new", 5));
+    EXPECT_TRUE(a.setInt(u"x", 3));
+    EXPECT_EQ(readBytes(path), "; my settings\r\n[A]\r\nx=+3\r\nother=keep\r\nnew=+5\r\n\r\n[B]\r\ny=2\r\n");
+    EXPECT_TRUE(a.remove(u"other"));
+    EXPECT_EQ(a.getString(u"other", u"gone"), u"gone");
+    EXPECT_EQ(CInifile(path, u"B").getInt(u"y", 0), 2);
+}
+
+TEST_F(IniFile, ReadRulesFallBackToTheDefaultForAnythingButAStoredNumber)
+{
+    writeBytes(path,
+               "[S]\nplus=+100\nminus=-7\nspaced=  42  \ntrailing=12abc\nword=abc\nempty=\nhuge=99999999999\n"
+               "minusOne=-1\nyes=yes\nupper=TRUE\nt=true\nf=false\n");
+    const CInifile ini(path, u"S");
+    const std::pair<const char16_t*, int32_t> ints[] = {{u"plus", 100},   {u"minus", -7}, {u"spaced", 42},
+                                                        {u"trailing", 9}, {u"word", 9},   {u"empty", 9},
+                                                        {u"huge", 9},     {u"missing", 9}};
+    for (const auto& [key, expected] : ints) EXPECT_EQ(ini.getInt(key, 9), expected) << utf16ToUtf8(key);
+    EXPECT_EQ(ini.getUnsigned(u"minusOne", 0), 4294967295u);
+    EXPECT_EQ(ini.getUnsigned(u"huge", 5), 5u);
+    EXPECT_TRUE(ini.getBool(u"yes", true));
+    EXPECT_FALSE(ini.getBool(u"yes", false));
+    EXPECT_FALSE(ini.getBool(u"upper", false));
+    EXPECT_TRUE(ini.getBool(u"t", false));
+    EXPECT_FALSE(ini.getBool(u"f", true));
+    EXPECT_EQ(ini.getString(u"missing", u"fallback"), u"fallback");
+    EXPECT_EQ(CInifile(folder / "none.ini", u"S").getInt(u"plus", 3), 3);
+}
+
+TEST_F(IniFile, EveryCallSeesTheFileAsItIsNow)
+{
+    const CInifile first(path, u"S");
+    const CInifile second(path, u"S");
+    EXPECT_TRUE(first.setInt(u"k", 1));
+    EXPECT_EQ(second.getInt(u"k", 0), 1);
+    writeBytes(path, "[S]\nk=+2\n");
+    EXPECT_EQ(first.getInt(u"k", 0), 2);
+}
+
+TEST_F(IniFile, RefusesValuesThatWouldBreakTheFileAndKeepsItUnchanged)
+{
+    const CInifile ini(path, u"S");
+    EXPECT_TRUE(ini.setString(u"a", u"1"));
+    const std::string before = readBytes(path);
+    EXPECT_FALSE(ini.setString(u"a", u"x\r\n[Other]\r\nb=2"));
+    EXPECT_FALSE(ini.setString(u"bad=key", u"1"));
+    // A list of changes is taken whole or not at all.
+    const std::vector<IniChange> changes{{u"a", u"2"}, {u"b", u"x\ny"}};
+    EXPECT_FALSE(ini.setMany(changes));
+    EXPECT_EQ(readBytes(path), before);
+
+    // A folder where the file should be cannot be written.
+    std::filesystem::create_directories(folder / "dir.ini");
+    EXPECT_FALSE(CInifile(folder / "dir.ini", u"S").setInt(u"k", 1));
+    EXPECT_FALSE(CInifile(folder / "missing" / "x.ini", u"S").setInt(u"k", 1));
+}
+
+TEST_F(IniFile, LongStringsAreCutToTheReadBuffer)
+{
+    const CInifile ini(path, u"S");
+    EXPECT_TRUE(ini.setString(u"long", std::u16string(5000, u'x')));
+    EXPECT_EQ(ini.getString(u"long", u"").size(), CInifile::kStringCapacity);
+}
+
+// ---- The recent files' menu names ------------------------------------------
+
+TEST(RecentName, ShortenedToTheLimitKeepingTheFileAndTheFoldersNextToIt)
+{
+    struct Case {
+        std::u16string_view path;
+        std::u16string_view expected;
+        size_t limit = 30;
+        std::u16string_view home = {};
+    };
+    const std::u16string_view notes = u"/d/\U0001F3B5\U0001F3B5\U0001F3B5.mml";
+    const Case cases[] = {
+        // Paths that fit, 30 units included, are shown whole.
+        {u"/songs/tune.mml", u"/songs/tune.mml"},
+        {u"/abcdefghij/klmnopqrst/uvw.mml", u"/abcdefghij/klmnopqrst/uvw.mml"},
+        {u"", u""},
+        // Leading folders give way to an ellipsis after the root; the folders next to the file stay as far as they fit.
+        {u"/home/user/music/songs/album/tune.mml", u"/.../songs/album/tune.mml"},
+        {u"/abcdefghij/klmnopqrst/uvwx.mml", u"/.../klmnopqrst/uvwx.mml"},
+        {u"C:\\Users\\someone\\Documents\\Mabinogi\\song.mml", u"C:\\...\\Mabinogi\\song.mml"},
+        {u"relative/folder/deeper/still/file.mml", u".../deeper/still/file.mml"},
+        // Only the folder next to the file is dropped too when nothing else fits.
+        {u"/a/verylongfoldername_123456789/name.mml", u"/.../name.mml"},
+        {u"/home/user/x/y.mml", u"/.../x/y.mml", 12},
+        {u"/home/user/x/y.mml", u"/.../y.mml", 11},
+        // Home is written as a tilde, but only a whole folder name counts as home.
+        {u"/home/user/music/songs/album/tune.mml", u"~/music/songs/album/tune.mml", 30, u"/home/user/"},
+        {u"/home/user/music/songs/album/more/tune.mml", u"~/.../album/more/tune.mml", 30, u"/home/user"},
+        {u"/home/username/a.mml", u"/home/username/a.mml", 30, u"/home/user"},
+        // The root, "..." and the name do not fit: the name alone, cut at the limit when longer.
+        {u"/folder/a_file_name_of_27_units.mml", u"a_file_name_of_27_units.mml"},
+        {u"/x/abcdefghijklmnopqrstuvwxyz0123456789.mml", u"abcdefghijklmnopqrstuvwxyz0123"},
+        {u"abcdefghijklmnopqrstuvwxyz0123456789.mml", u"abcdefghijklmnopqrstuvwxyz0123"},
+        // A surrogate pair is never split by the cut.
+        {notes, u"\U0001F3B5", 3},
+        {notes, u"\U0001F3B5\U0001F3B5", 4},
+        {u"/d/name.mml", u"", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(shortenedRecentName(c.path, c.limit, c.home), c.expected) << utf16ToUtf8(c.path) << " " << c.limit;
+    }
 }
 
 }  // namespace

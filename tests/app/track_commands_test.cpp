@@ -1,9 +1,8 @@
+// New documents, the track commands and the main window's texts.
 #include <gtest/gtest.h>
 
-#include <set>
-
-#include "app/command_table.h"
 #include "app/new_document.h"
+#include "app/status_text.h"
 #include "app/track_commands.h"
 #include "app/window_text.h"
 
@@ -25,6 +24,38 @@ std::vector<bool> mutes(const Song& song, std::initializer_list<int> slots)
     for (int slot : slots) result.push_back(song.tracks[static_cast<size_t>(slot)].mute);
     return result;
 }
+
+TEST(NewDocument, UsesTheDefaultTrackCountAndSkipsTheRhythmChannel)
+{
+    Settings settings;
+    Song song;
+    song.title = u"old";
+    song.tracks[4].text = u"cde";
+    resetToNewDocument(song, settings);
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(song.tracks[2].name, u"Track3");
+    EXPECT_TRUE(song.title.empty());
+    EXPECT_TRUE(song.tracks[4].text.empty());
+    EXPECT_EQ(song.tracks[15].name, u"Track16");
+    EXPECT_EQ(song.tracks[0].volume, 100);
+    EXPECT_EQ(song.tracks[0].panpot, 64);
+
+    settings.defaultTrackCount = 10;
+    settings.defaultTimeBase = 480;
+    resetToNewDocument(song, settings);
+    EXPECT_EQ(song.trackOrder, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 10}));
+    EXPECT_FALSE(song.tracks[9].used);
+    EXPECT_EQ(song.tracks[10].name, u"Track11");
+    EXPECT_EQ(song.timing.timebase, 480);
+    EXPECT_EQ(song.timing.numerator, 4);
+    EXPECT_EQ(song.timing.denominator, 4);
+
+    settings.defaultTrackCount = 15;
+    resetToNewDocument(song, settings);
+    EXPECT_EQ(song.trackOrder.size(), 15u);
+    EXPECT_FALSE(song.tracks[9].used);
+}
+
 
 TEST(TrackCommands, AddingSkipsTheDrumSlotAndStopsAtFifteen)
 {
@@ -130,21 +161,26 @@ TEST(WindowText, ModifiedPromptNamesThePathOrUntitled)
     EXPECT_EQ(modifiedPromptText(u"/a/b.mml"), u"ファイル /a/b.mml が変更されています。\n\n変更を保存しますか？");
 }
 
-TEST(CommandTable, IdentifiersAreUniqueAndIdleOnlyMatchesTheCommands)
+TEST(StatusText, FivePanesForTheCurrentTrackAndCaret)
 {
-    std::set<int32_t> ids;
-    for (const CommandInfo& info : commandTable()) EXPECT_TRUE(ids.insert(info.id).second) << info.symbol;
-    for (int32_t id : {command::kFileNew, command::kFileOpen, command::kUndo, command::kRedo, command::kPaste,
-                       command::kTrackAdd, command::kTrackDelete, command::kOptimize, command::kExportWav}) {
-        EXPECT_TRUE(findCommand(id)->idleOnly) << id;
-    }
-    for (int32_t id : {command::kFileSave, command::kCopy, command::kPlayToggle, command::kPlayStop,
-                       command::kTrackSelectLeft}) {
-        EXPECT_FALSE(findCommand(id)->idleOnly) << id;
-    }
-    EXPECT_EQ(findCommand(command::kRecentLast), findCommand(command::kRecentFirst));
-    EXPECT_EQ(findCommand(12345), nullptr);
+    Song song;
+    song.timing = TimingContext{96, 3, 4};
+    song.tracks[0].used = true;
+    song.tracks[0].text = u"t150 o5 l8. cdef";
+    recompileTrack(song, 0);
+    const auto panes = statusPaneTexts(song, 0, 0, 16);
+    EXPECT_EQ(panes[0], u"分解能 : 96");
+    EXPECT_EQ(panes[1], u"拍子 :  3 /  4");
+    EXPECT_EQ(panes[2], u"文字数 : 13");  // blanks are not counted
+    EXPECT_EQ(panes[3], u"Tempo 150, Octave 5, Velocity  8, L8.");
+    EXPECT_EQ(panes[4], u"0 行 16 列");
+
+    const auto empty = statusPaneTexts(song, 1, 2, 3);
+    EXPECT_EQ(empty[2], u"文字数 : 0");
+    EXPECT_EQ(empty[4], u"2 行 3 列");
+    EXPECT_EQ(statusPaneTexts(song, 99, 0, 0)[2], u"文字数 : 0");
 }
+
 
 }  // namespace
 }  // namespace zema

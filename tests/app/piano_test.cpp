@@ -1,11 +1,75 @@
+// The piano keyboard's insertions and the tracks the piano roll shows.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 
+#include "app/piano_input_text.h"
 #include "app/piano_target.h"
+#include "core/mml_compiler.h"
+#include "core/unicode.h"
 
 namespace zema {
 namespace {
+
+TEST(PianoInputText, SignsReachTheNotesOctaveFromTheOneInForceAndGoBackWhenANoteFollows)
+{
+    struct Case {
+        std::u16string_view mml;
+        TextCaret caret;
+        int32_t note;
+        std::u16string_view expected;
+    };
+    const Case cases[] = {
+        // A note in the octave in force is its letter only; a following note needs no signs then.
+        {u"", {0, 0}, 60, u"c"}, {u"cde", {0, 3}, 71, u"b"}, {u"cde", {0, 0}, 69, u"a"},
+        // Other octaves get signs there, and back when a note follows; a rest keeps whatever octave it finds.
+        {u"cde", {0, 0}, 73, u">c+<"}, {u"", {0, 0}, 73, u">c+"}, {u"c", {0, 1}, 59, u"<b"},
+        {u"c", {0, 0}, 94, u">>a+<<"}, {u"c r", {0, 1}, 73, u">c+"}, {u"c", {0, 1}, 35, u"<<<b"},
+        // The octave in force comes from the states ending at or before the caret: right after o6, not inside it.
+        {u"o6 c", {0, 4}, 60, u"<<c"}, {u"o6 c", {0, 2}, 62, u"<<d>>"}, {u"o6 c", {0, 1}, 84, u">>c<<"},
+        {u"c>d", {0, 3}, 71, u"<b"}, {u"c>d<<e", {0, 6}, 54, u"f+"},
+        // Lines are compared before columns.
+        {u"o2\nc", {1, 0}, 36, u"c"}, {u"c\no2", {0, 1}, 36, u"<<c"}, {u"o7 c\nd", {0, 9}, 96, u"c"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(pianoInsertText(c.mml, c.caret, c.note), c.expected)
+            << utf16ToUtf8(c.mml) << " at " << c.caret.line << ":" << c.caret.column << ", note " << c.note;
+    }
+}
+
+TEST(PianoInputText, ListsAreReadDirectly)
+{
+    EventList events;
+    StateList states;
+    compileTrack(TimingContext{}, u"o5 c d", events, states, 0, false, false);
+    EXPECT_EQ(octaveAtCaret(states, TextCaret{0, 0}), 4);
+    EXPECT_EQ(octaveAtCaret(states, TextCaret{0, 2}), 5);
+    EXPECT_EQ(octaveAtCaret({}, TextCaret{3, 3}), 4);
+    EXPECT_TRUE(noteFollowsCaret(events, TextCaret{0, 5}));  // at the start of d
+    EXPECT_FALSE(noteFollowsCaret(events, TextCaret{0, 6}));
+    EXPECT_FALSE(noteFollowsCaret({}, TextCaret{0, 0}));
+    EXPECT_EQ(pianoInsertText(states, events, TextCaret{0, 3}, 61), u"<c+>");
+}
+
+TEST(PianoInputText, InsertionTextForEveryBlackAndWhiteKey)
+{
+    const std::u16string expected[12] = {u"c", u"c+", u"d", u"d+", u"e", u"f", u"f+", u"g", u"g+", u"a", u"a+", u"b"};
+    for (int semitone = 0; semitone < 12; ++semitone) {
+        EXPECT_EQ(noteInsertionText(48 + semitone, 3, true), expected[semitone]) << semitone;
+    }
+    EXPECT_EQ(noteInsertionText(0, 4, false), u"<<<<<c");
+    EXPECT_EQ(noteInsertionText(127, 8, true), u">g<");
+}
+
+TEST(PianoInputText, KeyLabelsNameOctaveAndNote)
+{
+    for (const auto& [note, label] : {std::pair{60, "Octave4 C"}, std::pair{61, "Octave4 C#"},
+                                      std::pair{11, "Octave-1 B"}, std::pair{106, "Octave7 A#"}}) {
+        EXPECT_EQ(pianoKeyLabel(note), label);
+    }
+}
+
+// ---- Which tracks the piano roll shows -------------------------------------
 
 TrackMask maskOf(std::initializer_list<int> slots)
 {
