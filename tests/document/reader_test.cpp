@@ -7,9 +7,13 @@
 #include "document/mml_atmark_reader.h"
 #include "document/mml_file_reader.h"
 #include "document/text_encoding.h"
+#include "document_test_support.h"
 
 namespace zema {
 namespace {
+
+using test::eachSlot;
+using Ints = std::vector<int32_t>;
 
 DocumentData readDocument(std::u16string_view text, const TimingContext& defaults = {})
 {
@@ -73,15 +77,9 @@ TEST(FileReader, MabiMmlPrefixesAndInstrumentMapping)
         u"[Settings]\r\nInstrument1=130\r\nInstrument2=134\r\nInstrument3=135\r\nInstrument4=-1\r\n"
         u"Instrument5=127\r\nInstrument17=3\r\nVolume1=127\r\nVolume2=128\r\nPanpot1=0\r\nPanpot2=200\r\n"
         u"TrackName3=名前\r\n[Channel1]\r\nc\r\n");
-    EXPECT_EQ(doc.slots[0].instrument, 2);
-    EXPECT_EQ(doc.slots[1].instrument, 4);
-    EXPECT_EQ(doc.slots[2].instrument, 0);
-    EXPECT_EQ(doc.slots[3].instrument, 0);
-    EXPECT_EQ(doc.slots[4].instrument, 127);
-    EXPECT_EQ(doc.slots[0].volume, 127);
-    EXPECT_EQ(doc.slots[1].volume, 100);
-    EXPECT_EQ(doc.slots[0].panpot, 0);
-    EXPECT_EQ(doc.slots[1].panpot, 64);
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::instrument, 5), (Ints{2, 4, 0, 0, 127}));
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::volume, 2), (Ints{127, 100}));
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::panpot, 2), (Ints{0, 64}));
     EXPECT_EQ(doc.slots[2].name, u"名前");
 }
 
@@ -105,14 +103,10 @@ TEST(FileReader, ChannelPropertiesAndMarkers)
     const DocumentData doc = readDocument(
         u"[ChannelProperty2]\r\nName=ベース\r\nPatch=131\r\nVolume=50\r\nPanpot=128\r\nMarker=2\r\n"
         u"[Marker]\r\nentry=96,ff00,サビ 前\r\nentry=-5,0x1A,\r\nentry=x\r\n[Channel2]\r\nc\r\n");
-    EXPECT_EQ(doc.slots[1].name, u"ベース");
-    EXPECT_EQ(doc.slots[1].instrument, 5);
-    EXPECT_EQ(doc.slots[1].volume, 50);
-    EXPECT_EQ(doc.slots[1].panpot, 64);
-    EXPECT_EQ(doc.slots[1].startMarker, 2);
-    ASSERT_EQ(doc.markers.size(), 2u);
-    EXPECT_EQ(doc.markers[0], (Marker{96, 0xFF00, u"サビ"}));
-    EXPECT_EQ(doc.markers[1], (Marker{-5, 0x1A, u""}));
+    const DocumentSlot& slot = doc.slots[1];
+    EXPECT_EQ(std::tie(slot.name, slot.instrument, slot.volume, slot.panpot, slot.startMarker),
+              std::make_tuple(u"ベース", 5, 50, 64, 2));
+    EXPECT_EQ(doc.markers, (std::vector<Marker>{{96, 0xFF00, u"サビ"}, {-5, 0x1A, u""}}));
 }
 
 TEST(FileReader, NothingReadIsFailure)
@@ -190,11 +184,9 @@ TEST(AtmarkReader, FourthFieldIsTheSongPart)
 {
     CMMLAtmarkReader reader;
     ASSERT_TRUE(reader.LoadText(u"MML@a,b,c,d;"));
-    for (int slot = 0; slot < 4; ++slot) {
-        EXPECT_TRUE(reader.result().slots[slot].used);
-        EXPECT_EQ(reader.result().slots[slot].text, std::u16string(1, static_cast<char16_t>(u'a' + slot)));
-    }
-    EXPECT_FALSE(reader.result().slots[4].used);
+    const auto texts = eachSlot(reader.result(), &DocumentSlot::text, 5);
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"a", u"b", u"c", u"d", u""}));
+    EXPECT_EQ(eachSlot(reader.result(), &DocumentSlot::used, 5), (std::vector<bool>{true, true, true, true, false}));
 }
 
 // The groups are the scrolls of a book: each starts from the fresh state.
