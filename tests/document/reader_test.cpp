@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/score_book.h"
+#include "core/unicode.h"
 #include "core/writer_oracle.h"
 #include "document/document_open.h"
 #include "document/mml_atmark_reader.h"
@@ -151,53 +152,43 @@ TEST(FileReader, EncodingDetection)
     EXPECT_EQ(reader.result().title.substr(0, 1), u"a");
 }
 
-TEST(AtmarkReader, GroupsJoinPerSlot)
+// Each field goes to its slot, the groups of a slot joined by a separator
+// line; empty fields take no slot, and a slot's text is all it gets.
+TEST(AtmarkReader, FieldsGoToTheirSlotsAndGroupsJoin)
 {
-    CMMLAtmarkReader reader({48, 3, 4});
-    ASSERT_TRUE(reader.LoadText(u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;"));
-    const DocumentData& doc = reader.result();
-    EXPECT_EQ(doc.slots[0].text, u"aa\r\n//Next MML@ group fund.\r\ndd");
-    EXPECT_EQ(doc.slots[1].text, u"bb\r\n//Next MML@ group fund.\r\nee");
-    EXPECT_EQ(doc.slots[2].text, u"cc\r\n//Next MML@ group fund.\r\nff");
-    EXPECT_FALSE(doc.slots[3].used);
-    EXPECT_EQ(doc.slots[15].name, u"Track16");
-    EXPECT_EQ(doc.timing, (TimingContext{48, 3, 4}));
-}
-
-TEST(AtmarkReader, EmptyFieldsTakeNoSlot)
-{
+    const std::u16string next = u"\r\n//Next MML@ group fund.\r\n";
+    struct Case {
+        std::u16string text;
+        std::vector<std::u16string> slots;  // the rest are unused
+    };
+    const Case cases[] = {
+        {u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;",
+         {u"aa" + next + u"dd", u"bb" + next + u"ee", u"cc" + next + u"ff"}},
+        {u"MML@,mel,,chord2", {u"mel", u"chord2"}},  // no ';': runs to the end
+        // An empty group adds no separator; a field that is only line breaks ends the group.
+        {u"MML@;MML@a,\r\n,b;MML@c;", {u"a" + next + u"c"}},
+        {u"MML@a,b,c,d;", {u"a", u"b", u"c", u"d"}},  // the fourth field is the song part
+        // The groups are the scrolls of a book: each starts from the fresh state.
+        {u"MML@o5l8c,v3d&;\r\nMML@c,d,e;MML@t150c,4e;",
+         {u"o5l8c" + next + u"o4l4c" + next + u"t150c", u"v3d&" + next + u"v8d" + next + u"e", u"e" + next}},
+        // Twenty fields: sixteen are taken.
+        {u"MML@c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,", std::vector<std::u16string>(kTrackCount, u"c")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf16ToUtf8(c.text));
+        CMMLAtmarkReader reader({48, 3, 4});
+        ASSERT_TRUE(reader.LoadText(c.text));
+        std::vector<std::u16string> texts = c.slots;
+        texts.resize(kTrackCount);
+        EXPECT_EQ(test::eachSlot(reader.result(), &DocumentSlot::text), texts);
+        for (size_t slot = 0; slot < kTrackCount; ++slot) {
+            EXPECT_EQ(reader.result().slots[slot].used, slot < c.slots.size()) << slot;
+        }
+        EXPECT_EQ(reader.result().slots[15].name, u"Track16");
+        EXPECT_EQ(reader.result().timing, (TimingContext{48, 3, 4}));
+    }
     CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@,mel,,chord2"));  // no ';': runs to the end
-    EXPECT_EQ(reader.result().slots[0].text, u"mel");
-    EXPECT_EQ(reader.result().slots[1].text, u"chord2");
-    EXPECT_FALSE(reader.result().slots[2].used);
-
-    // An empty group adds no separator; a field that is only line breaks ends the group.
-    ASSERT_TRUE(reader.LoadText(u"MML@;MML@a,\r\n,b;MML@c;"));
-    EXPECT_EQ(reader.result().slots[0].text, u"a\r\n//Next MML@ group fund.\r\nc");
-    EXPECT_FALSE(reader.result().slots[1].used);
-
     EXPECT_FALSE(reader.LoadText(u"no game text here"));
-}
-
-TEST(AtmarkReader, FourthFieldIsTheSongPart)
-{
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@a,b,c,d;"));
-    const auto texts = eachSlot(reader.result(), &DocumentSlot::text, 5);
-    EXPECT_EQ(texts, (std::vector<std::u16string>{u"a", u"b", u"c", u"d", u""}));
-    EXPECT_EQ(eachSlot(reader.result(), &DocumentSlot::used, 5), (std::vector<bool>{true, true, true, true, false}));
-}
-
-// The groups are the scrolls of a book: each starts from the fresh state.
-TEST(AtmarkReader, LaterGroupsStartFromAFreshScroll)
-{
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@o5l8c,v3d&;\r\nMML@c,d,e;MML@t150c,4e;"));
-    const std::u16string separator(kNextGroupSeparator);
-    EXPECT_EQ(reader.result().slots[0].text, u"o5l8c" + separator + u"o4l4c" + separator + u"t150c");
-    EXPECT_EQ(reader.result().slots[1].text, u"v3d&" + separator + u"v8d" + separator + u"e");
-    EXPECT_EQ(reader.result().slots[2].text, u"e" + separator);
 }
 
 // A song split into a book and pasted back plays as it did.
@@ -221,15 +212,6 @@ TEST(AtmarkReader, PastedBookPlaysLikeTheSong)
         EXPECT_EQ(read.notes, source.notes) << part;
         EXPECT_EQ(read.end, source.end) << part;
     }
-}
-
-TEST(AtmarkReader, AtMostSixteenFields)
-{
-    std::u16string text = u"MML@";
-    for (int i = 0; i < 20; ++i) text += u"c,";
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(text));
-    for (const DocumentSlot& slot : reader.result().slots) EXPECT_EQ(slot.text, u"c");
 }
 
 }  // namespace
