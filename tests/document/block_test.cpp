@@ -231,7 +231,8 @@ TEST(ExtensionBlock, EveryRecordTypeDecodes)
     EXPECT_EQ(doc.memo, u"m\r\n");
     const DocumentSlot& slot = doc.slots[3];
     // Instrument + 1 = 0: the older field 130 maps to 2.
-    EXPECT_EQ(std::tie(slot.volume, slot.panpot, slot.channel, slot.reserved, slot.startMarker, slot.instrument, slot.group),
+    EXPECT_EQ(std::tie(slot.volume, slot.panpot, slot.channel, slot.reserved, slot.startMarker, slot.instrument,
+                       slot.group),
               std::make_tuple(101, 102, 5, -1, 2, 2, 2));
     EXPECT_EQ(std::tie(slot.trackType, slot.option2, slot.name), std::make_tuple(1, 7, u"한"));
     EXPECT_EQ(doc.timing, (TimingContext{192, 4, 4}));  // 3/3 is no signature

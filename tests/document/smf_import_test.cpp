@@ -78,8 +78,8 @@ TEST(SmfImport, LengthPiecesAtTimebases96And480And1)
         {1, 7, 60, "C1\r\n/*M 1  */  &C2.\r\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(onlyText(oneNote(c.timebase, c.length, c.note), plainOptions()), std::string("\r\n/*M 0  */  ") + c.text)
-            << c.timebase << ": " << c.length;
+        const std::string text = onlyText(oneNote(c.timebase, c.length, c.note), plainOptions());
+        EXPECT_EQ(text, std::string("\r\n/*M 0  */  ") + c.text) << c.timebase << ": " << c.length;
     }
 }
 
