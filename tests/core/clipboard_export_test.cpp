@@ -13,19 +13,18 @@ namespace {
 
 TEST(Rank, LowestRankHoldingAllThreeParts)
 {
-    EXPECT_EQ(rankOf({820, 300, 0}), 8);
-    EXPECT_EQ(rankName(8), u"8");
-    EXPECT_EQ(rankOf({0, 0, 0}), 0);
-    EXPECT_EQ(rankName(0), u"練習");
-    EXPECT_EQ(rankOf({0, 0, 1}), 1);
-    EXPECT_EQ(rankName(1), u"F");
-    EXPECT_EQ(rankOf({1200, 800, 500}), 15);
-    EXPECT_EQ(rankName(15), u"1");
-    for (const std::array<int32_t, 3> counts : {std::array<int32_t, 3>{1201, 0, 0}, {0, 801, 0}, {0, 0, 501}}) {
-        EXPECT_EQ(rankOf(counts), kNoRank);
+    const std::pair<std::array<int32_t, 3>, int> cases[] = {
+        {{820, 300, 0}, 8}, {{0, 0, 0}, 0},         {{0, 0, 1}, 1},         {{1200, 800, 500}, 15},
+        {{1201, 0, 0}, kNoRank}, {{0, 801, 0}, kNoRank}, {{0, 0, 501}, kNoRank},
+        {{200, 101, 0}, 1},  // chord 1 over its practice limit
+    };
+    for (const auto& [counts, rank] : cases) {
+        EXPECT_EQ(rankOf(counts), rank) << counts[0] << "/" << counts[1] << "/" << counts[2];
     }
-    EXPECT_EQ(rankName(kNoRank), u"作曲不可能");
-    EXPECT_EQ(rankOf({200, 101, 0}), 1) << "chord 1 over its practice limit";
+    for (const auto& [rank, name] : {std::pair<int, std::u16string_view>{8, u"8"}, {0, u"練習"}, {1, u"F"}, {15, u"1"},
+                                     {kNoRank, u"作曲不可能"}}) {
+        EXPECT_EQ(rankName(rank), name) << rank;
+    }
 }
 
 TEST(Rank, SongPartAndTheExcludeSongRule)
@@ -73,11 +72,10 @@ TEST(OptimizePart, ShortestCandidateWinsAndTiesGoToTheHigherOne)
     const OptimizedPart stripped = optimizePart({}, u"c d e");
     EXPECT_EQ(stripped.text, u"cde");
     EXPECT_EQ(stripped.candidate, kStripCandidate);
-    EXPECT_EQ(methodLetter(stripped.candidate), u"X");
-    EXPECT_EQ(methodLetter(0), u"A");
-    EXPECT_EQ(methodLetter(1), u"C");
-    EXPECT_EQ(methodLetter(2), u"B");
-    EXPECT_EQ(methodLetter(3), u"D");
+    for (const auto& [candidate, letter] : {std::pair<int, std::u16string_view>{0, u"A"}, {1, u"C"}, {2, u"B"},
+                                            {3, u"D"}, {kStripCandidate, u"X"}}) {
+        EXPECT_EQ(methodLetter(candidate), letter) << candidate;
+    }
 }
 
 std::vector<ClipSource> sources(const std::vector<std::u16string_view>& texts)

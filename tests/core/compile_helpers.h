@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,19 @@ struct Compiled {
     }
     [[nodiscard]] const TrackEvent& end() const { return events.back(); }
 };
+
+// One member of each event, in order: a whole run compared in one expectation.
+template <typename T>
+[[nodiscard]] std::vector<T> each(const std::vector<TrackEvent>& events, T TrackEvent::*member)
+{
+    std::vector<T> out;
+    for (const TrackEvent& e : events) out.push_back(e.*member);
+    return out;
+}
+
+// Where an event's command starts and ends: line, column, line, column.
+using Span = std::array<int32_t, 4>;
+[[nodiscard]] inline Span span(const TrackEvent& e) { return {e.startLine, e.startColumn, e.endLine, e.endColumn}; }
 
 inline Compiled compile(std::u16string_view text, TimingContext timing = {}, int32_t startTick = 0,
                         bool keepTies = false, bool stateToEvents = false)

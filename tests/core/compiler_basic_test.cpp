@@ -6,7 +6,9 @@ namespace zema {
 namespace {
 
 using test::compile;
+using test::each;
 using K = TrackEventKind;
+using Ints = std::vector<int32_t>;
 
 // --- lengths and dots -------------------------------------------------------
 
@@ -44,12 +46,8 @@ TEST(BasicLengths, OutOfRangeNotesAndRestsAreDroppedAndTakeNoTime)
 TEST(BasicLengths, TimebaseOneMakesShortNotesTakeNoTime)
 {
     const auto c = compile("c8 d4 e2", TimingContext{1, 4, 4});
-    const auto notes = c.of(K::Note);
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].length, 0);
-    EXPECT_EQ(notes[1].tick, 0);
-    EXPECT_EQ(notes[1].length, 1);
-    EXPECT_EQ(notes[2].tick, 1);
+    EXPECT_EQ(each(c.of(K::Note), &TrackEvent::tick), (Ints{0, 0, 1}));
+    EXPECT_EQ(each(c.of(K::Note), &TrackEvent::length), (Ints{0, 1, 2}));
     EXPECT_EQ(c.end().tick, 3);
 }
 
@@ -63,32 +61,29 @@ TEST(BasicLengths, BlanksLineBreaksAndCommentsMayStandBetweenDigits)
     }
 }
 
-TEST(BasicLengths, ModifiersAfterTheNumberAreGarbage)
-{
-    const auto notes = compile("c4+ d").of(K::Note);
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].noteNumber, 60);
-    EXPECT_EQ(notes[1].noteNumber, 62);
-}
-
 // --- notes, octaves and commands at the ends of their ranges -----------------
 
-TEST(BasicNotes, LettersAccidentalsAndNumbers)
+TEST(BasicNotes, LettersAccidentalsNumbersAndOctaveLimits)
 {
-    const auto notes = compile("c d e f g a b h c+ c# d- c+- c-+ C+4 n48 n0 n96").of(K::Note);
-    const std::vector<int32_t> expected{60, 62, 64, 65, 67, 69, 71, 71, 61, 61, 61, 59, 61, 61, 60, 12, 108};
-    ASSERT_EQ(notes.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(notes[i].noteNumber, expected[i]) << i;
-    EXPECT_TRUE(notes[14].byNumber);
-    EXPECT_EQ(notes[14].lengthNumber, 48);
-}
-
-TEST(BasicNotes, NoteNumbersSpanElevenToOneHundredTwenty)
-{
-    const auto notes = compile("o0 c- o8 b+").of(K::Note);
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].noteNumber, 11);
-    EXPECT_EQ(notes[1].noteNumber, 120);
+    struct Case {
+        const char* text;
+        Ints notes;
+    };
+    const Case cases[] = {
+        {"c d e f g a b h c+ c# d- c+- c-+ C+4 n48 n0 n96",
+         {60, 62, 64, 65, 67, 69, 71, 71, 61, 61, 61, 59, 61, 61, 60, 12, 108}},
+        {"c4+ d", {60, 62}},  // modifiers after the number are garbage
+        {"o0 c- o8 b+", {11, 120}},
+        // Octave commands stop at their limits.
+        {"o0 < c", {12}}, {"o1 < c", {24}}, {"o2 < c", {24}}, {"o8 > c", {108}}, {"o7 > c", {108}},
+        {"o9 c", {60}},   {"o c", {12}},    {"> > > > > c", {108}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(each(compile(c.text).of(K::Note), &TrackEvent::noteNumber), c.notes) << c.text;
+    }
+    const TrackEvent byNumber = compile("c n48").of(K::Note)[1];
+    EXPECT_TRUE(byNumber.byNumber);
+    EXPECT_EQ(byNumber.lengthNumber, 48);
 }
 
 TEST(BasicNotes, NUsesTheDefaultLengthAndRejectsOutOfRange)
@@ -103,63 +98,35 @@ TEST(BasicNotes, NUsesTheDefaultLengthAndRejectsOutOfRange)
     EXPECT_EQ(c.end().tick, 144);
 }
 
-TEST(BasicNotes, OctaveCommandsStopAtTheirLimits)
-{
-    struct Case {
-        const char* text;
-        int32_t note;
-    };
-    for (const Case& c : {Case{"o0 < c", 12}, Case{"o1 < c", 24}, Case{"o2 < c", 24}, Case{"o8 > c", 108},
-                          Case{"o7 > c", 108}, Case{"o9 c", 60}, Case{"o c", 12}, Case{"> > > > > c", 108}}) {
-        const auto notes = compile(c.text).of(K::Note);
-        ASSERT_EQ(notes.size(), 1u) << c.text;
-        EXPECT_EQ(notes[0].noteNumber, c.note) << c.text;
-    }
-}
-
 TEST(BasicCommands, VolumeTempoAndLengthRanges)
 {
     const auto c = compile("v15 c v16 c v0 c v c t31 t32 t255 t256 l0 l65 l64 c");
-    const auto notes = c.of(K::Note);
-    ASSERT_EQ(notes.size(), 5u);
-    EXPECT_EQ(notes[0].value, 15);
-    EXPECT_EQ(notes[1].value, 15);  // v16 is ignored
-    EXPECT_EQ(notes[2].value, 0);
-    EXPECT_EQ(notes[3].value, 0);   // a missing number is 0
-    EXPECT_EQ(notes[4].length, 6);  // l64
-    const auto tempos = c.of(K::Tempo);
-    ASSERT_EQ(tempos.size(), 2u);
-    EXPECT_EQ(tempos[0].value, 32);
-    EXPECT_EQ(tempos[1].value, 255);
+    // v16 is ignored, a missing number is 0; l0 and l65 leave l64 in force.
+    EXPECT_EQ(each(c.of(K::Note), &TrackEvent::value), (Ints{15, 15, 0, 0, 0}));
+    EXPECT_EQ(c.of(K::Note)[4].length, 6);
+    EXPECT_EQ(each(c.of(K::Tempo), &TrackEvent::value), (Ints{32, 255}));
 }
 
 TEST(BasicCommands, RestsCarryTheLastPitchAndVolume)
 {
     const auto rests = compile("r v3 o5 d r").of(K::Rest);
-    ASSERT_EQ(rests.size(), 2u);
-    EXPECT_EQ(rests[0].noteNumber, 60);
-    EXPECT_EQ(rests[0].value, 8);
-    EXPECT_EQ(rests[1].noteNumber, 74);
-    EXPECT_EQ(rests[1].value, 3);
+    EXPECT_EQ(each(rests, &TrackEvent::noteNumber), (Ints{60, 74}));
+    EXPECT_EQ(each(rests, &TrackEvent::value), (Ints{8, 3}));
 }
 
 TEST(BasicCommands, EventTextsSpellTheNoteAsUsed)
 {
-    const auto notes = compile("c+8. l16 d c-").of(K::Note);
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].text, u"C+8.");
-    EXPECT_EQ(notes[1].text, u"D16");
-    EXPECT_EQ(notes[2].text, u"C-16");
+    EXPECT_EQ(each(compile("c+8. l16 d c-").of(K::Note), &TrackEvent::text),
+              (std::vector<std::u16string>{u"C+8.", u"D16", u"C-16"}));
     EXPECT_TRUE(compile("r8").of(K::Rest)[0].text.empty());
 }
 
 TEST(BasicCommands, StatesGoToTheStateListOrTheEvents)
 {
     const auto c = compile("o5 v10 t150 l8.", {}, 0, false, false);
-    std::vector<TrackEventKind> kinds;
-    for (const auto& s : c.states) kinds.push_back(s.kind);
-    EXPECT_EQ(kinds, (std::vector<K>{K::OctaveState, K::VolumeState, K::TempoState, K::LengthState, K::OctaveState,
-                                     K::VolumeState, K::TempoState, K::LengthState}));
+    EXPECT_EQ(each(c.states, &TrackEvent::kind), (std::vector<K>{K::OctaveState, K::VolumeState, K::TempoState,
+                                                                 K::LengthState, K::OctaveState, K::VolumeState,
+                                                                 K::TempoState, K::LengthState}));
     EXPECT_EQ(c.states[7].value, 8);
     EXPECT_EQ(c.states[7].value2, 1);
 
@@ -207,11 +174,8 @@ TEST(BasicTies, KeepTiesLeavesNotesApartWithTieEvents)
 
 TEST(BasicTies, ATieOverABarLineMakesNoMeasureMark)
 {
-    const auto c = compile("c1&c1 d");
-    const auto measures = c.of(K::Measure);
-    ASSERT_EQ(measures.size(), 2u);
-    EXPECT_EQ(measures[0].tick, 0);
-    EXPECT_EQ(measures[1].tick, 768);  // before d; the tied whole at 384 got none
+    const auto measures = compile("c1&c1 d").of(K::Measure);
+    EXPECT_EQ(each(measures, &TrackEvent::tick), (Ints{0, 768}));  // before d; the tied whole at 384 got none
     EXPECT_EQ(measures[1].value, 2);
 }
 
@@ -240,10 +204,7 @@ TEST(BasicMeasures, StartTickPlacesEverythingAndMeasuresCountFromSongStart)
 
 TEST(BasicMeasures, SixEightAtNinetySix)
 {
-    const auto c = compile("c4. c4. c4.", {96, 6, 8});
-    const auto m = c.of(K::Measure);
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[1].tick, 288);
+    EXPECT_EQ(each(compile("c4. c4. c4.", {96, 6, 8}).of(K::Measure), &TrackEvent::tick), (Ints{0, 288}));
 }
 
 // --- steps, start and end ------------------------------------------------------
@@ -251,26 +212,18 @@ TEST(BasicMeasures, SixEightAtNinetySix)
 TEST(BasicTrack, EmptyTextHasStartStatesAndAnEnd)
 {
     const auto c = compile("", {}, 50);
-    ASSERT_EQ(c.events.size(), 1u);
-    EXPECT_EQ(c.end().kind, K::TrackEnd);
+    EXPECT_EQ(c.kinds(), (std::vector<K>{K::TrackEnd}));
     EXPECT_EQ(c.end().tick, 50);
     EXPECT_EQ(c.end().value, 0);
-    ASSERT_EQ(c.states.size(), 4u);
-    EXPECT_EQ(c.states[0].kind, K::OctaveState);
-    EXPECT_EQ(c.states[0].value, 4);
-    EXPECT_EQ(c.states[1].value, 8);
-    EXPECT_EQ(c.states[2].value, 120);
-    EXPECT_EQ(c.states[3].value, 4);
+    EXPECT_EQ(each(c.states, &TrackEvent::kind),
+              (std::vector<K>{K::OctaveState, K::VolumeState, K::TempoState, K::LengthState}));
+    EXPECT_EQ(each(c.states, &TrackEvent::value), (Ints{4, 8, 120, 4}));
     EXPECT_EQ(c.states[3].value2, 0);
 }
 
 TEST(BasicTrack, StepsRunToTheNextNoteOverRestsAndToTheEnd)
 {
-    const auto notes = compile("c8 r8 d4 l2 e r").of(K::Note);
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].step, 96);
-    EXPECT_EQ(notes[1].step, 96);
-    EXPECT_EQ(notes[2].step, 384);
+    EXPECT_EQ(each(compile("c8 r8 d4 l2 e r").of(K::Note), &TrackEvent::step), (Ints{96, 96, 384}));
 }
 
 TEST(BasicTrack, TrackEndCarriesTheDefaultLength)
@@ -292,27 +245,17 @@ TEST(BasicPositions, ColumnsCountUtf16UnitsAcrossCrLfLines)
 {
     const auto notes = compile(u"c4\r\n  d8.\r\n\U0001F3B5e").of(K::Note);
     ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].startLine, 0);
-    EXPECT_EQ(notes[0].startColumn, 0);
-    EXPECT_EQ(notes[0].endColumn, 2);
-    EXPECT_EQ(notes[1].startLine, 1);
-    EXPECT_EQ(notes[1].startColumn, 2);
-    EXPECT_EQ(notes[1].endLine, 1);
-    EXPECT_EQ(notes[1].endColumn, 5);
-    EXPECT_EQ(notes[2].startLine, 2);
-    EXPECT_EQ(notes[2].startColumn, 2);  // after a surrogate pair
+    EXPECT_EQ(test::span(notes[0]), (test::Span{0, 0, 0, 2}));
+    EXPECT_EQ(test::span(notes[1]), (test::Span{1, 2, 1, 5}));
+    EXPECT_EQ(test::span(notes[2]), (test::Span{2, 2, 2, 3}));  // after a surrogate pair
 }
 
 TEST(BasicPositions, CommentsKeepLineCountsAndEndsExcludeTrailingBlanks)
 {
     const auto notes = compile("/* one\ntwo */ c // x\n c 1\n6 d").of(K::Note);
     ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].startLine, 1);
-    EXPECT_EQ(notes[0].startColumn, 7);
-    EXPECT_EQ(notes[0].endColumn, 8);
-    EXPECT_EQ(notes[1].startLine, 2);
-    EXPECT_EQ(notes[1].endLine, 3);
-    EXPECT_EQ(notes[1].endColumn, 1);
+    EXPECT_EQ(test::span(notes[0]), (test::Span{1, 7, 1, 8}));
+    EXPECT_EQ(test::span(notes[1]), (test::Span{2, 1, 3, 1}));
     EXPECT_EQ(notes[1].length, 24);
     EXPECT_EQ(notes[2].startLine, 3);
 }

@@ -8,6 +8,17 @@ namespace zema {
 namespace {
 
 using K = TrackEventKind;
+using test::each;
+using Ints = std::vector<int32_t>;
+using Pairs = std::vector<std::pair<int32_t, int32_t>>;
+
+// Each event's value and second value.
+Pairs values(const std::vector<TrackEvent>& events)
+{
+    Pairs out;
+    for (const TrackEvent& e : events) out.emplace_back(e.value, e.value2);
+    return out;
+}
 
 test::Compiled ext(const std::string& body, bool keepTies = false)
 {
@@ -28,13 +39,9 @@ TEST(ExtendedDialect, NotesAreLowerCaseOnlyAndNeedValidLengths)
 {
     const auto c = ext("C4 c4 c0 c65 r0 c c+4 c4+ c#8. r");
     const auto notes = c.of(K::Note);
-    ASSERT_EQ(notes.size(), 5u);
-    EXPECT_EQ(notes[0].length, 96);
-    EXPECT_EQ(notes[1].length, 96);
-    EXPECT_EQ(notes[2].noteNumber, 61);
-    EXPECT_EQ(notes[3].noteNumber, 61);  // position of the accidental does not matter
-    EXPECT_EQ(notes[4].noteNumber, 61);
-    EXPECT_EQ(notes[4].length, 72);
+    // The position of the accidental does not matter.
+    EXPECT_EQ(each(notes, &TrackEvent::noteNumber), (Ints{60, 60, 61, 61, 61}));
+    EXPECT_EQ(each(notes, &TrackEvent::length), (Ints{96, 96, 96, 96, 72}));
     EXPECT_TRUE(notes[0].text.empty());
     EXPECT_EQ(c.of(K::Rest).size(), 1u);
 }
@@ -42,23 +49,17 @@ TEST(ExtendedDialect, NotesAreLowerCaseOnlyAndNeedValidLengths)
 TEST(ExtendedDialect, CharactersThatAreNoCommandsAreSkippedInsideParameters)
 {
     // L is no command here, so its digits continue the note's length.
-    const auto notes = ext("c L8 d1 6").of(K::Note);
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].length, 48);
-    EXPECT_EQ(notes[1].length, 24);
+    EXPECT_EQ(each(ext("c L8 d1 6").of(K::Note), &TrackEvent::length), (Ints{48, 24}));
 }
 
 TEST(ExtendedDialect, CommandsNeedTheirNumbers)
 {
     const auto c = ext("o v n p @ o5 c v3 c n60 t300 t301 t31");
     const auto notes = c.of(K::Note);
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].noteNumber, 72);
-    EXPECT_EQ(notes[1].value, 3);
-    EXPECT_EQ(notes[2].noteNumber, 72);
+    EXPECT_EQ(each(notes, &TrackEvent::noteNumber), (Ints{72, 72, 72}));
+    EXPECT_EQ(each(notes, &TrackEvent::value), (Ints{8, 3, 3}));
     EXPECT_TRUE(notes[2].byNumber);
-    ASSERT_EQ(c.of(K::Tempo).size(), 1u);
-    EXPECT_EQ(c.of(K::Tempo)[0].value, 300);
+    EXPECT_EQ(each(c.of(K::Tempo), &TrackEvent::value), (Ints{300}));
     EXPECT_TRUE(c.of(K::Program).empty());
     EXPECT_TRUE(c.of(K::Control).empty());
 }
@@ -66,23 +67,10 @@ TEST(ExtendedDialect, CommandsNeedTheirNumbers)
 TEST(ExtendedDialect, ProgramControlsAndPitchBend)
 {
     const auto c = ext("@127 @128 V100 E64 p0 y91,40 y91 y128,1 ~64 ~64,127 ~64,128 ~128");
-    const auto program = c.of(K::Program);
-    ASSERT_EQ(program.size(), 1u);
-    EXPECT_EQ(program[0].value, 127);
-
-    const auto controls = c.of(K::Control);
-    ASSERT_EQ(controls.size(), 4u);
-    EXPECT_EQ(std::make_pair(controls[0].value, controls[0].value2), std::make_pair(7, 100));
-    EXPECT_EQ(std::make_pair(controls[1].value, controls[1].value2), std::make_pair(11, 64));
-    EXPECT_EQ(std::make_pair(controls[2].value, controls[2].value2), std::make_pair(10, 0));
-    EXPECT_EQ(std::make_pair(controls[3].value, controls[3].value2), std::make_pair(91, 40));
-
-    const auto bends = c.of(K::PitchBend);
-    ASSERT_EQ(bends.size(), 3u);
-    EXPECT_EQ(bends[0].value2, 64);
-    EXPECT_EQ(bends[0].value, 0);
-    EXPECT_EQ(bends[1].value, 127);
-    EXPECT_EQ(bends[2].value, 0);  // low part out of range counts as 0
+    EXPECT_EQ(each(c.of(K::Program), &TrackEvent::value), (Ints{127}));
+    EXPECT_EQ(values(c.of(K::Control)), (Pairs{{7, 100}, {11, 64}, {10, 0}, {91, 40}}));
+    // A low part out of range counts as 0.
+    EXPECT_EQ(values(c.of(K::PitchBend)), (Pairs{{0, 64}, {127, 64}, {0, 64}}));
 }
 
 TEST(ExtendedDialect, ValueEventsGetMeasureMarks)
@@ -92,22 +80,21 @@ TEST(ExtendedDialect, ValueEventsGetMeasureMarks)
                                          K::Measure, K::Control, K::TrackEnd}));
 }
 
-TEST(ExtendedSysEx, HexParametersMakeOneMessage)
+TEST(ExtendedSysEx, HexDecimalAndMixedCaseParametersMakeOneMessage)
 {
-    const auto c = ext("EXxF0,x41,x10,x42,x12,x40,x00,x7F,x00,x41,xF7");
-    const auto sysex = c.of(K::SysEx);
-    ASSERT_EQ(sysex.size(), 1u);
-    EXPECT_EQ(sysex[0].value, 11);
-    EXPECT_EQ(sysex[0].data,
-              (std::vector<uint8_t>{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}));
-}
-
-TEST(ExtendedSysEx, DecimalAndMixedCaseHexAreAccepted)
-{
-    const auto sysex = ext("EX240,126,127,9,1,247").of(K::SysEx);
-    ASSERT_EQ(sysex.size(), 1u);
-    EXPECT_EQ(sysex[0].data, (std::vector<uint8_t>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    EXPECT_EQ(ext("EXxf0,x7e,xF7").of(K::SysEx).size(), 1u);
+    using Data = std::vector<uint8_t>;
+    const std::pair<const char*, Data> cases[] = {
+        {"EXxF0,x41,x10,x42,x12,x40,x00,x7F,x00,x41,xF7",
+         {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}},
+        {"EX240,126,127,9,1,247", {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+        {"EXxf0,x7e,xF7", {0xF0, 0x7E, 0xF7}},
+    };
+    for (const auto& [body, data] : cases) {
+        const auto sysex = ext(body).of(K::SysEx);
+        ASSERT_EQ(sysex.size(), 1u) << body;
+        EXPECT_EQ(sysex[0].data, data) << body;
+        EXPECT_EQ(sysex[0].value, static_cast<int32_t>(data.size())) << body;
+    }
 }
 
 TEST(ExtendedSysEx, BadMessagesAreDroppedWhole)
@@ -133,13 +120,7 @@ TEST(ExtendedDirectives, ChannelAppliesToLaterEvents)
 {
     const auto c = ext("c\n//#using_channel=10\nd\n//#using_channel = 3 \r\ne\n//#using_channel=17\nf\n"
                        "//#using_channel=0\ng");
-    const auto notes = c.of(K::Note);
-    ASSERT_EQ(notes.size(), 5u);
-    EXPECT_EQ(notes[0].channel, -1);
-    EXPECT_EQ(notes[1].channel, 9);
-    EXPECT_EQ(notes[2].channel, 2);
-    EXPECT_EQ(notes[3].channel, 2);
-    EXPECT_EQ(notes[4].channel, 2);
+    EXPECT_EQ(each(c.of(K::Note), &TrackEvent::channel), (Ints{-1, 9, 2, 2, 2}));
     EXPECT_EQ(c.end().channel, 2);
 }
 
@@ -156,9 +137,10 @@ TEST(ExtendedDirectives, MalformedDirectivesAreIgnored)
 
 TEST(ExtendedTies, JoinWithoutKeepTiesAndTieEventsWith)
 {
-    EXPECT_EQ(ext("c4&c4").of(K::Note).size(), 1u);
-    EXPECT_EQ(ext("c4&c4").of(K::Note)[0].length, 192);
-    EXPECT_TRUE(ext("c4&c4").of(K::Note)[0].text.empty());
+    const auto joined = ext("c4&c4").of(K::Note);
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].length, 192);
+    EXPECT_TRUE(joined[0].text.empty());
     EXPECT_EQ(ext("c4&c0c4").of(K::Note).size(), 2u);  // a dropped note closes the tie here
     EXPECT_EQ(ext("c4&c4", true).of(K::Tie).size(), 1u);
 }
@@ -167,10 +149,8 @@ TEST(ExtendedPositions, ParametersSpanLinesAndEndsSkipGarbage)
 {
     const auto notes = ext("c4 \nd1,\n6 e").of(K::Note);
     ASSERT_EQ(notes.size(), 3u);
-    EXPECT_EQ(notes[0].startLine, 1);
-    EXPECT_EQ(notes[0].endColumn, 2);
-    EXPECT_EQ(notes[1].endLine, 3);
-    EXPECT_EQ(notes[1].endColumn, 1);
+    EXPECT_EQ(test::span(notes[0]), (test::Span{1, 0, 1, 2}));
+    EXPECT_EQ(test::span(notes[1]), (test::Span{2, 0, 3, 1}));
     EXPECT_EQ(notes[1].length, 384);  // the second parameter is ignored
 }
 

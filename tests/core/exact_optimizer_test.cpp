@@ -81,10 +81,6 @@ std::string repeat(std::string_view piece, int count)
     return out;
 }
 
-// Long rests and long tied notes at large timebases, where a run of default
-// pieces before an `l` inside the chain can start from many states and stop
-// at many lengths. The lengths are those of the search that tried every such
-// run against every state.
 TEST(ExactLongDurations, SoundTheSameAtTheLengthOfTheFullSearch)
 {
     struct Case {
@@ -93,6 +89,10 @@ TEST(ExactLongDurations, SoundTheSameAtTheLengthOfTheFullSearch)
         size_t length;
     };
     const Case cases[] = {
+        // Long rests and long tied notes at large timebases, where a run of
+        // default pieces before an `l` inside the chain can start from many
+        // states and stop at many lengths. The lengths are those of the search
+        // that tried every such run against every state.
         {{960, 4, 4}, "l1." + repeat("r", 48) + "r2v15l1cd+fg+2g2cd+fg+2g2l8.c+8fd+8>c+cc8", 90},
         {{960, 4, 4}, repeat("r1.", 300) + "r64 c", 308},
         {{960, 4, 4}, repeat("c1.&", 300) + "c63", 606},
@@ -104,6 +104,14 @@ TEST(ExactLongDurations, SoundTheSameAtTheLengthOfTheFullSearch)
         // Letters in two octaves, a note only `n` reaches, rests between.
         {{960, 4, 4},
          "o2" + repeat("c1.&", 300) + "c11 " + repeat("r1.", 300) + "r9 n33 " + repeat("c1.&", 300) + "c", 1514},
+        // An `l` between the pieces of one rest or tie is still found where it
+        // is the only way to the shortest text: default pieces of the state in
+        // force, then the new default for the rest of the chain.
+        {{}, "l8 c r8 r1 r1 r1 r1 r1 r1 r1 r1 r8 c", 15},        // c8rl1rrrrrrrrc8
+        {{}, "l16 c c r16 r1 r1 r1 r1 r1 r1. c c", 20},          // l16ccl1rrrrrr.l16rcc
+        {{}, "l16 c c r16 r1 r1 r1 r1 r1 r1 r1. r8 c c", 21},
+        {{}, "l16 c c c&c1&c1&c1&c1&c1&c1&c1&c16 c c", 26},      // ...c&c&c&cl16&c1&c8cc
+        {{}, "l8 c c c c&c1&c1&c1&c1 l8 c c c", 20},
     };
     for (const Case& c : cases) {
         const std::u16string text = u16(c.text);
@@ -111,27 +119,6 @@ TEST(ExactLongDurations, SoundTheSameAtTheLengthOfTheFullSearch)
         ASSERT_TRUE(out.has_value()) << c.text;
         EXPECT_EQ(soundOf(c.timing, *out), soundOf(c.timing, text)) << c.text;
         EXPECT_EQ(out->size(), c.length) << c.text << "\n  output: " << utf16ToUtf8(*out);
-    }
-}
-
-// An `l` between the pieces of one rest or tie is still found where it is
-// the only way to the shortest text: default pieces of the state in force,
-// then the new default for the rest of the chain.
-TEST(ExactLongDurations, LengthChangesInsideAChain)
-{
-    const std::pair<const char*, size_t> cases[] = {
-        {"l8 c r8 r1 r1 r1 r1 r1 r1 r1 r1 r8 c", 15},           // c8rl1rrrrrrrrc8
-        {"l16 c c r16 r1 r1 r1 r1 r1 r1. c c", 20},             // l16ccl1rrrrrr.l16rcc
-        {"l16 c c r16 r1 r1 r1 r1 r1 r1 r1. r8 c c", 21},
-        {"l16 c c c&c1&c1&c1&c1&c1&c1&c1&c16 c c", 26},         // ...c&c&c&cl16&c1&c8cc
-        {"l8 c c c c&c1&c1&c1&c1 l8 c c c", 20},
-    };
-    for (const auto& [source, length] : cases) {
-        const std::u16string text = u16(source);
-        const std::optional<std::u16string> out = writeShortestTrack({}, text);
-        ASSERT_TRUE(out.has_value()) << source;
-        EXPECT_EQ(soundOf({}, *out), soundOf({}, text)) << source;
-        EXPECT_EQ(out->size(), length) << source << "\n  output: " << utf16ToUtf8(*out);
     }
 }
 

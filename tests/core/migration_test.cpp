@@ -62,13 +62,11 @@ TEST(TickSpelling, EveryRowIsAShortExactChain)
 
 TEST(TickSpelling, LongLengthsChainWholes)
 {
-    EXPECT_EQ(spell(480), "c1&c4");
-    EXPECT_EQ(spell(576), "c1.");
-    EXPECT_EQ(spell(192, u"r"), "r2");
-    EXPECT_EQ(spell(1152, u"c+"), "c+1.&c+1.");
-    // 576 + 3 would end on a 3-tick comment: a whole is taken instead.
-    EXPECT_EQ(spell(579), "c1&c5.&c7.");
-    EXPECT_EQ(spell(0), "");
+    const std::tuple<int32_t, std::u16string_view, const char*> cases[] = {
+        {480, u"c", "c1&c4"}, {576, u"c", "c1."}, {192, u"r", "r2"}, {1152, u"c+", "c+1.&c+1."}, {0, u"c", ""},
+        {579, u"c", "c1&c5.&c7."},  // 576 + 3 would end on a 3-tick comment: a whole is taken instead
+    };
+    for (const auto& [ticks, note, expected] : cases) EXPECT_EQ(spell(ticks, note), expected) << ticks;
     for (int ticks = 6; ticks < 3000; ++ticks) {
         const auto notes = test::compile(utf8ToUtf16(spell(ticks))).of(TrackEventKind::Note);
         ASSERT_EQ(notes.size(), 1U) << ticks;
@@ -76,40 +74,35 @@ TEST(TickSpelling, LongLengthsChainWholes)
     }
 }
 
-TEST(Migration, TripletsBecomeExact)
+TEST(Migration, TripletsOctavesVolumesLinesAndTies)
 {
-    EXPECT_EQ(migrate("l12ccc"), "c19.c19.c19.\r\n");
-    EXPECT_EQ(migrate("c12c11c11"), "c12c12c12\r\n");
-    EXPECT_EQ(migrate("c11c12c12"), "c17.c19.c19.\r\n");
-    // (6, 5, 5) ticks: three exact twenty-fourths.
-    EXPECT_EQ(migrate("r21c24c24 d4"), "r24c24c24d4\r\n");
-    // A marked member is not examined again: (10, 10, 11, 11) marks the last three.
-    EXPECT_EQ(migrate("l12 c c c11 c11"), "c19.c12c12c12\r\n");
-}
-
-TEST(Migration, OctavesVolumesAndLines)
-{
-    EXPECT_EQ(migrate("o4c o6c"), "c4o6c4\r\n");
-    EXPECT_EQ(migrate("o4c o5c o6c"), "c4>c4>c4\r\n");
-    EXPECT_EQ(migrate("c v10 r c"), "c4r4v10c4\r\n");
-    EXPECT_EQ(migrate("c1 d1 e2"), "c1\r\nd1\r\ne2\r\n");
-    EXPECT_EQ(migrate("t150 l8 c"), "t150c8\r\n");
-    // The ends of the range and octave 0 read back.
-    EXPECT_EQ(migrate("o0c- o8b+"), "o0c-4o8b+4\r\n");
-    EXPECT_EQ(migrate("o1c o0c"), "o1c4o0c4\r\n");
-    EXPECT_EQ(migrate(""), "");
-}
-
-TEST(Migration, Ties)
-{
-    EXPECT_EQ(migrate("c4&c4"), "c2\r\n");
-    EXPECT_EQ(migrate("r4&c4"), "r4&c4\r\n");
-    EXPECT_EQ(migrate("c4&d4"), "c4&d4\r\n");
-    // Cancelled by a command in between, so the notes stay apart without a tie.
-    EXPECT_EQ(migrate("c4&o4c4"), "c4c4\r\n");
-    EXPECT_EQ(migrate("c4&v8c4"), "c4c4\r\n");
-    // Tied onto a triplet member: the `&` stays and no `v` comes between.
-    EXPECT_EQ(migrate("c12 v10 & c11 c11"), "c12&c12v10c12\r\n");
+    const std::pair<const char*, const char*> cases[] = {
+        // Triplets become exact.
+        {"l12ccc", "c19.c19.c19.\r\n"},
+        {"c12c11c11", "c12c12c12\r\n"},
+        {"c11c12c12", "c17.c19.c19.\r\n"},
+        {"r21c24c24 d4", "r24c24c24d4\r\n"},  // (6, 5, 5) ticks: three exact twenty-fourths
+        // A marked member is not examined again: (10, 10, 11, 11) marks the last three.
+        {"l12 c c c11 c11", "c19.c12c12c12\r\n"},
+        {"o4c o6c", "c4o6c4\r\n"},
+        {"o4c o5c o6c", "c4>c4>c4\r\n"},
+        {"c v10 r c", "c4r4v10c4\r\n"},
+        {"c1 d1 e2", "c1\r\nd1\r\ne2\r\n"},
+        {"t150 l8 c", "t150c8\r\n"},
+        // The ends of the range and octave 0 read back.
+        {"o0c- o8b+", "o0c-4o8b+4\r\n"},
+        {"o1c o0c", "o1c4o0c4\r\n"},
+        {"", ""},
+        {"c4&c4", "c2\r\n"},
+        {"r4&c4", "r4&c4\r\n"},
+        {"c4&d4", "c4&d4\r\n"},
+        // Cancelled by a command in between, so the notes stay apart without a tie.
+        {"c4&o4c4", "c4c4\r\n"},
+        {"c4&v8c4", "c4c4\r\n"},
+        // Tied onto a triplet member: the `&` stays and no `v` comes between.
+        {"c12 v10 & c11 c11", "c12&c12v10c12\r\n"},
+    };
+    for (const auto& [source, expected] : cases) EXPECT_EQ(migrate(source), expected) << source;
 }
 
 // Notes of the migrated text at 96 against the source at 32, ticks tripled;

@@ -294,12 +294,6 @@ TEST(NoteEdit, RandomEditsOnRandomTexts)
     EXPECT_GT(checker.accepted_ * 3, checker.tried_);
 }
 
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
-
 TEST(CliEdit, AppliesEveryOptionTogetherAndRefusesWithStatusOne)
 {
     struct Case {

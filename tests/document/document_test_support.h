@@ -1,10 +1,16 @@
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "document/document_data.h"
+#include "document/mml_file_writer.h"
 #include "test_files.h"
 
 namespace zema {
@@ -51,6 +57,49 @@ inline DocumentData sampleDocument()
     doc.markers = {{96, 0x2828E0, u"A"}, {384, 0xFF00, u"サビ"}};
     doc.groups = {{u"グローバルグループ"}, {u"メロ"}};
     return doc;
+}
+
+// One member of each of the first `count` slots, in slot order.
+template <typename Member>
+auto eachSlot(const DocumentData& doc, Member member, int count = kTrackCount)
+{
+    std::vector<std::decay_t<decltype(std::invoke(member, doc.slots[0]))>> out;
+    for (int i = 0; i < count; ++i) out.push_back(std::invoke(member, doc.slots[static_cast<size_t>(i)]));
+    return out;
+}
+
+// A path quoted for the shell that runs zema-cli.
+inline std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+// The corpus files of one folder with one extension, in name order.
+inline std::vector<std::filesystem::path> corpusFiles(const char* folder, const char* extension)
+{
+    std::vector<std::filesystem::path> files;
+    const std::filesystem::path root = std::filesystem::path(ZEMA_CORPUS_DIR) / folder;
+    if (!std::filesystem::exists(root)) return files;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+        if (entry.path().extension() == extension) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The sample document as saved, compact.
+inline std::string savedSample()
+{
+    CMMLFileWriter writer(sampleDocument(), true);
+    return writer.WriteToMemory() ? writer.buffer() : std::string();
+}
+
+// A saved document whose extension block fails its checksum: one base64
+// character of the first data line changed.
+inline std::string damagedExtension(std::string bytes)
+{
+    const size_t data = bytes.find("\nd=");
+    if (data == std::string::npos) return {};
+    char& c = bytes[data + 3];
+    c = c == 'A' ? 'B' : 'A';
+    return bytes;
 }
 
 }  // namespace zema::test

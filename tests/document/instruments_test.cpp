@@ -97,15 +97,16 @@ TEST(ShippedInstruments, EveryEntryReadsBackInEachLanguage)
         int32_t id;
         std::u16string_view section;
     };
-    for (const Language language : {Language{1041, u"1041"}, Language{1033, u"1033"}, Language{1042, u"1042"}}) {
-        std::vector<InstrumentPreset> presets;
-        ASSERT_TRUE(loadInstrumentPresets(file, language.id, presets));
-        ASSERT_EQ(presets.size(), keys.size()) << language.id;  // no value dropped
-        for (size_t i = 0; i < presets.size(); ++i) {
+    std::vector<InstrumentPreset> japanese, english, korean;
+    for (const auto& [language, presets] : {std::pair{Language{1041, u"1041"}, &japanese},
+                                            {Language{1033, u"1033"}, &english}, {Language{1042, u"1042"}, &korean}}) {
+        ASSERT_TRUE(loadInstrumentPresets(file, language.id, *presets));
+        ASSERT_EQ(presets->size(), keys.size()) << language.id;  // no value dropped
+        for (size_t i = 0; i < presets->size(); ++i) {
             SCOPED_TRACE(utf16ToUtf8(keys[i]) + " in " + std::to_string(language.id));
             EXPECT_FALSE(ini.value(language.section, keys[i]).value_or(u"").empty());
-            EXPECT_EQ(presets[i].name.find(u'\uFFFD'), std::u16string::npos);
-            EXPECT_EQ(presets[i].preset, static_cast<int32_t>(i));
+            EXPECT_EQ((*presets)[i].name.find(u'\uFFFD'), std::u16string::npos);
+            EXPECT_EQ((*presets)[i].preset, static_cast<int32_t>(i));
         }
     }
 
@@ -118,10 +119,6 @@ TEST(ShippedInstruments, EveryEntryReadsBackInEachLanguage)
         {u"ホイッスル", u"Whistle", u"휘슬"},    {u"シャルーモ", u"Chalumeau", u"샬루모"},
         {u"ロンカドーラ", u"Roncadora", u"롱카도라"},
     };
-    std::vector<InstrumentPreset> japanese, english, korean;
-    ASSERT_TRUE(loadInstrumentPresets(file, 1041, japanese));
-    ASSERT_TRUE(loadInstrumentPresets(file, 1033, english));
-    ASSERT_TRUE(loadInstrumentPresets(file, 1042, korean));
     for (int32_t instrument = 0; instrument < 7; ++instrument) {
         const auto i = static_cast<size_t>(instrument);
         EXPECT_EQ(japanese[i].program, programOfInstrument(instrument)) << instrument;

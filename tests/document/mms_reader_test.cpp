@@ -23,23 +23,17 @@ TEST(MmsReader, InformationAndParts)
     EXPECT_EQ(doc.source, u"人");
     EXPECT_EQ(doc.timing, (TimingContext{48, 3, 4}));
     for (int slot : {0, 1, 2}) {
-        EXPECT_TRUE(doc.slots[slot].used);
-        EXPECT_EQ(doc.slots[slot].instrument, 13);
-        EXPECT_EQ(doc.slots[slot].panpot, 0);
-        EXPECT_EQ(doc.slots[slot].startMarker, 2);
-        EXPECT_EQ(doc.slots[slot].group, 1);
+        const DocumentSlot& s = doc.slots[slot];
+        EXPECT_EQ(std::tie(s.used, s.instrument, s.panpot, s.startMarker, s.group), std::make_tuple(true, 13, 0, 2, 1));
     }
     EXPECT_EQ(doc.slots[0].text, u"cde");
     EXPECT_EQ(doc.slots[2].text, u"gab");
     // Part 4 uses slots 13..15; slot 9 stays free.
     EXPECT_FALSE(doc.slots[9].used);
-    EXPECT_EQ(doc.slots[13].instrument, 12);
-    EXPECT_EQ(doc.slots[13].panpot, 127);
-    EXPECT_EQ(doc.slots[15].text, u"x");
-    EXPECT_EQ(doc.slots[15].group, 5);
-    ASSERT_EQ(doc.groups.size(), 2u);  // only part 0 was named
-    EXPECT_EQ(doc.groups[0].name, u"グローバルグループ");
-    EXPECT_EQ(doc.groups[1].name, u"ベース");
+    EXPECT_EQ(std::tie(doc.slots[13].instrument, doc.slots[13].panpot), std::make_tuple(12, 127));
+    EXPECT_EQ(std::tie(doc.slots[15].text, doc.slots[15].group), std::make_tuple(u"x", 5));
+    // Only part 0 was named.
+    EXPECT_EQ(doc.groups, (std::vector<TrackGroup>{{u"グローバルグループ"}, {u"ベース"}}));
 }
 
 TEST(MmsReader, OnlyPartThree)
@@ -48,22 +42,15 @@ TEST(MmsReader, OnlyPartThree)
     for (int slot = 0; slot < kTrackCount; ++slot) EXPECT_EQ(doc.slots[slot].used, slot >= 10 && slot <= 12) << slot;
     EXPECT_EQ(doc.slots[10].panpot, 64);      // 64 + 64 is out of range: ignored
     EXPECT_EQ(doc.slots[10].startMarker, 0);  // 10000 is out of range
-    ASSERT_EQ(doc.groups.size(), 5u);
-    EXPECT_EQ(doc.groups[2].name, u"");
-    EXPECT_EQ(doc.groups[4].name, u"太鼓");
+    EXPECT_EQ(doc.groups, (std::vector<TrackGroup>{{u"グローバルグループ"}, {u""}, {u""}, {u""}, {u"太鼓"}}));
 }
 
 TEST(MmsReader, InstrumentCodes)
 {
-    EXPECT_EQ(mmsInstrument(0), 0);
-    EXPECT_EQ(mmsInstrument(11), 11);
-    EXPECT_EQ(mmsInstrument(12), 13);
-    EXPECT_EQ(mmsInstrument(13), 12);
-    EXPECT_EQ(mmsInstrument(17), 17);
-    EXPECT_EQ(mmsInstrument(18), 65);
-    EXPECT_EQ(mmsInstrument(21), 68);
-    EXPECT_EQ(mmsInstrument(22), 0);
-    EXPECT_EQ(mmsInstrument(-1), 0);
+    for (const auto& [code, instrument] :
+         {std::pair{0, 0}, {11, 11}, {12, 13}, {13, 12}, {17, 17}, {18, 65}, {21, 68}, {22, 0}, {-1, 0}}) {
+        EXPECT_EQ(mmsInstrument(code), instrument) << code;
+    }
 }
 
 TEST(MmsReader, MarkersGrowToTheirNumber)

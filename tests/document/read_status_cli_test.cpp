@@ -7,7 +7,6 @@
 #include "cli_runner.h"
 #include "core/strings.h"
 #include "core/unicode.h"
-#include "document/mml_file_writer.h"
 #include "document/read_status.h"
 #include "document_test_support.h"
 #include "smf_test_support.h"
@@ -15,19 +14,15 @@
 namespace zema {
 namespace {
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+using test::quoted;
 
 std::string reasonOf(const ReadStatus& status) { return utf16ToUtf8(readStatusText(status)); }
 
 TEST(CliReadStatus, EachKindExitsWithItsOwnStatusAndReason)
 {
     test::TempFolder folder;
-    CMMLFileWriter writer(test::sampleDocument(), true);
-    ASSERT_TRUE(writer.WriteToMemory());
-    std::string damaged = writer.buffer();
-    const size_t data = damaged.find("\nd=");
-    ASSERT_NE(data, std::string::npos);
-    damaged[data + 3] = damaged[data + 3] == 'A' ? 'B' : 'A';
+    const std::string damaged = test::damagedExtension(test::savedSample());
+    ASSERT_FALSE(damaged.empty());
 
     test::MidiTrack notes;
     notes.on(0, 0, 60, 100).off(96, 0, 60).end();

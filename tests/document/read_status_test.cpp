@@ -19,22 +19,8 @@
 namespace zema {
 namespace {
 
-// A saved document whose extension block fails its checksum: one base64
-// character of the first data line changed.
-std::string damagedExtension(std::string bytes)
-{
-    const size_t data = bytes.find("\nd=");
-    if (data == std::string::npos) return {};
-    char& c = bytes[data + 3];
-    c = c == 'A' ? 'B' : 'A';
-    return bytes;
-}
-
-std::string savedSample()
-{
-    CMMLFileWriter writer(test::sampleDocument(), true);
-    return writer.WriteToMemory() ? writer.buffer() : std::string();
-}
+using test::damagedExtension;
+using test::savedSample;
 
 // Each distinct status has its own reason: one line with every value filled in.
 void expectOwnReason(const ReadStatus& status, std::set<std::u16string>& seen)

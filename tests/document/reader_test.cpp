@@ -2,14 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "core/score_book.h"
+#include "core/unicode.h"
 #include "core/writer_oracle.h"
 #include "document/document_open.h"
 #include "document/mml_atmark_reader.h"
 #include "document/mml_file_reader.h"
 #include "document/text_encoding.h"
+#include "document_test_support.h"
 
 namespace zema {
 namespace {
+
+using test::eachSlot;
+using Ints = std::vector<int32_t>;
 
 DocumentData readDocument(std::u16string_view text, const TimingContext& defaults = {})
 {
@@ -73,15 +78,9 @@ TEST(FileReader, MabiMmlPrefixesAndInstrumentMapping)
         u"[Settings]\r\nInstrument1=130\r\nInstrument2=134\r\nInstrument3=135\r\nInstrument4=-1\r\n"
         u"Instrument5=127\r\nInstrument17=3\r\nVolume1=127\r\nVolume2=128\r\nPanpot1=0\r\nPanpot2=200\r\n"
         u"TrackName3=名前\r\n[Channel1]\r\nc\r\n");
-    EXPECT_EQ(doc.slots[0].instrument, 2);
-    EXPECT_EQ(doc.slots[1].instrument, 4);
-    EXPECT_EQ(doc.slots[2].instrument, 0);
-    EXPECT_EQ(doc.slots[3].instrument, 0);
-    EXPECT_EQ(doc.slots[4].instrument, 127);
-    EXPECT_EQ(doc.slots[0].volume, 127);
-    EXPECT_EQ(doc.slots[1].volume, 100);
-    EXPECT_EQ(doc.slots[0].panpot, 0);
-    EXPECT_EQ(doc.slots[1].panpot, 64);
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::instrument, 5), (Ints{2, 4, 0, 0, 127}));
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::volume, 2), (Ints{127, 100}));
+    EXPECT_EQ(eachSlot(doc, &DocumentSlot::panpot, 2), (Ints{0, 64}));
     EXPECT_EQ(doc.slots[2].name, u"名前");
 }
 
@@ -105,14 +104,10 @@ TEST(FileReader, ChannelPropertiesAndMarkers)
     const DocumentData doc = readDocument(
         u"[ChannelProperty2]\r\nName=ベース\r\nPatch=131\r\nVolume=50\r\nPanpot=128\r\nMarker=2\r\n"
         u"[Marker]\r\nentry=96,ff00,サビ 前\r\nentry=-5,0x1A,\r\nentry=x\r\n[Channel2]\r\nc\r\n");
-    EXPECT_EQ(doc.slots[1].name, u"ベース");
-    EXPECT_EQ(doc.slots[1].instrument, 5);
-    EXPECT_EQ(doc.slots[1].volume, 50);
-    EXPECT_EQ(doc.slots[1].panpot, 64);
-    EXPECT_EQ(doc.slots[1].startMarker, 2);
-    ASSERT_EQ(doc.markers.size(), 2u);
-    EXPECT_EQ(doc.markers[0], (Marker{96, 0xFF00, u"サビ"}));
-    EXPECT_EQ(doc.markers[1], (Marker{-5, 0x1A, u""}));
+    const DocumentSlot& slot = doc.slots[1];
+    EXPECT_EQ(std::tie(slot.name, slot.instrument, slot.volume, slot.panpot, slot.startMarker),
+              std::make_tuple(u"ベース", 5, 50, 64, 2));
+    EXPECT_EQ(doc.markers, (std::vector<Marker>{{96, 0xFF00, u"サビ"}, {-5, 0x1A, u""}}));
 }
 
 TEST(FileReader, NothingReadIsFailure)
@@ -157,55 +152,43 @@ TEST(FileReader, EncodingDetection)
     EXPECT_EQ(reader.result().title.substr(0, 1), u"a");
 }
 
-TEST(AtmarkReader, GroupsJoinPerSlot)
+// Each field goes to its slot, the groups of a slot joined by a separator
+// line; empty fields take no slot, and a slot's text is all it gets.
+TEST(AtmarkReader, FieldsGoToTheirSlotsAndGroupsJoin)
 {
-    CMMLAtmarkReader reader({48, 3, 4});
-    ASSERT_TRUE(reader.LoadText(u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;"));
-    const DocumentData& doc = reader.result();
-    EXPECT_EQ(doc.slots[0].text, u"aa\r\n//Next MML@ group fund.\r\ndd");
-    EXPECT_EQ(doc.slots[1].text, u"bb\r\n//Next MML@ group fund.\r\nee");
-    EXPECT_EQ(doc.slots[2].text, u"cc\r\n//Next MML@ group fund.\r\nff");
-    EXPECT_FALSE(doc.slots[3].used);
-    EXPECT_EQ(doc.slots[15].name, u"Track16");
-    EXPECT_EQ(doc.timing, (TimingContext{48, 3, 4}));
-}
-
-TEST(AtmarkReader, EmptyFieldsTakeNoSlot)
-{
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@,mel,,chord2"));  // no ';': runs to the end
-    EXPECT_EQ(reader.result().slots[0].text, u"mel");
-    EXPECT_EQ(reader.result().slots[1].text, u"chord2");
-    EXPECT_FALSE(reader.result().slots[2].used);
-
-    // An empty group adds no separator; a field that is only line breaks ends the group.
-    ASSERT_TRUE(reader.LoadText(u"MML@;MML@a,\r\n,b;MML@c;"));
-    EXPECT_EQ(reader.result().slots[0].text, u"a\r\n//Next MML@ group fund.\r\nc");
-    EXPECT_FALSE(reader.result().slots[1].used);
-
-    EXPECT_FALSE(reader.LoadText(u"no game text here"));
-}
-
-TEST(AtmarkReader, FourthFieldIsTheSongPart)
-{
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@a,b,c,d;"));
-    for (int slot = 0; slot < 4; ++slot) {
-        EXPECT_TRUE(reader.result().slots[slot].used);
-        EXPECT_EQ(reader.result().slots[slot].text, std::u16string(1, static_cast<char16_t>(u'a' + slot)));
+    const std::u16string next = u"\r\n//Next MML@ group fund.\r\n";
+    struct Case {
+        std::u16string text;
+        std::vector<std::u16string> slots;  // the rest are unused
+    };
+    const Case cases[] = {
+        {u"xx MML@aa,bb,cc; junk\r\nMML@\r\ndd,ee,ff;",
+         {u"aa" + next + u"dd", u"bb" + next + u"ee", u"cc" + next + u"ff"}},
+        {u"MML@,mel,,chord2", {u"mel", u"chord2"}},  // no ';': runs to the end
+        // An empty group adds no separator; a field that is only line breaks ends the group.
+        {u"MML@;MML@a,\r\n,b;MML@c;", {u"a" + next + u"c"}},
+        {u"MML@a,b,c,d;", {u"a", u"b", u"c", u"d"}},  // the fourth field is the song part
+        // The groups are the scrolls of a book: each starts from the fresh state.
+        {u"MML@o5l8c,v3d&;\r\nMML@c,d,e;MML@t150c,4e;",
+         {u"o5l8c" + next + u"o4l4c" + next + u"t150c", u"v3d&" + next + u"v8d" + next + u"e", u"e" + next}},
+        // Twenty fields: sixteen are taken.
+        {u"MML@c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,", std::vector<std::u16string>(kTrackCount, u"c")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf16ToUtf8(c.text));
+        CMMLAtmarkReader reader({48, 3, 4});
+        ASSERT_TRUE(reader.LoadText(c.text));
+        std::vector<std::u16string> texts = c.slots;
+        texts.resize(kTrackCount);
+        EXPECT_EQ(test::eachSlot(reader.result(), &DocumentSlot::text), texts);
+        for (size_t slot = 0; slot < kTrackCount; ++slot) {
+            EXPECT_EQ(reader.result().slots[slot].used, slot < c.slots.size()) << slot;
+        }
+        EXPECT_EQ(reader.result().slots[15].name, u"Track16");
+        EXPECT_EQ(reader.result().timing, (TimingContext{48, 3, 4}));
     }
-    EXPECT_FALSE(reader.result().slots[4].used);
-}
-
-// The groups are the scrolls of a book: each starts from the fresh state.
-TEST(AtmarkReader, LaterGroupsStartFromAFreshScroll)
-{
     CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(u"MML@o5l8c,v3d&;\r\nMML@c,d,e;MML@t150c,4e;"));
-    const std::u16string separator(kNextGroupSeparator);
-    EXPECT_EQ(reader.result().slots[0].text, u"o5l8c" + separator + u"o4l4c" + separator + u"t150c");
-    EXPECT_EQ(reader.result().slots[1].text, u"v3d&" + separator + u"v8d" + separator + u"e");
-    EXPECT_EQ(reader.result().slots[2].text, u"e" + separator);
+    EXPECT_FALSE(reader.LoadText(u"no game text here"));
 }
 
 // A song split into a book and pasted back plays as it did.
@@ -229,15 +212,6 @@ TEST(AtmarkReader, PastedBookPlaysLikeTheSong)
         EXPECT_EQ(read.notes, source.notes) << part;
         EXPECT_EQ(read.end, source.end) << part;
     }
-}
-
-TEST(AtmarkReader, AtMostSixteenFields)
-{
-    std::u16string text = u"MML@";
-    for (int i = 0; i < 20; ++i) text += u"c,";
-    CMMLAtmarkReader reader;
-    ASSERT_TRUE(reader.LoadText(text));
-    for (const DocumentSlot& slot : reader.result().slots) EXPECT_EQ(slot.text, u"c");
 }
 
 }  // namespace

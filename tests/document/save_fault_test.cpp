@@ -34,16 +34,18 @@ std::string documentBytes(const DocumentData& document)
 
 // The document a save replaces, and the one it writes.
 struct SaveCase {
-    std::string oldBytes;
+    DocumentData changed = test::sampleDocument();
+    std::string oldBytes = documentBytes(test::sampleDocument());
     std::string newBytes;
 };
 
 SaveCase saveCase()
 {
-    DocumentData changed = test::sampleDocument();
-    changed.title = u"changed";
-    changed.slots[0].text = u"t150o5l16cdefgab>cdefgab>c\r\n";
-    return {documentBytes(test::sampleDocument()), documentBytes(changed)};
+    SaveCase bytes;
+    bytes.changed.title = u"changed";
+    bytes.changed.slots[0].text = u"t150o5l16cdefgab>cdefgab>c\r\n";
+    bytes.newBytes = documentBytes(bytes.changed);
+    return bytes;
 }
 
 // Every name in the folder; a save must leave nothing but its document.
@@ -209,15 +211,12 @@ std::string checkEverySizeLimit(const std::filesystem::path& path, const Documen
 
 TEST(SaveFaults, FileSizeLimitAtEveryByteFailsTheSaveAndKeepsTheOldDocument)
 {
-    DocumentData changed = test::sampleDocument();
-    changed.title = u"changed";
-    const std::string oldBytes = documentBytes(test::sampleDocument());
-    const std::string newBytes = documentBytes(changed);
+    const SaveCase bytes = saveCase();
     TempFolder folder;
     const auto path = folder / "song.mml";
-    writeBytes(path, oldBytes);
-    EXPECT_EQ(checkEverySizeLimit(path, changed, oldBytes, newBytes), "");
-    EXPECT_EQ(readBytes(path), newBytes);
+    writeBytes(path, bytes.oldBytes);
+    EXPECT_EQ(checkEverySizeLimit(path, bytes.changed, bytes.oldBytes, bytes.newBytes), "");
+    EXPECT_EQ(readBytes(path), bytes.newBytes);
 }
 
 // A child that saves two documents in turn as fast as it can is killed at a

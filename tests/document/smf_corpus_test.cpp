@@ -26,15 +26,6 @@ using ::testing::HasSubstr;
 
 const std::filesystem::path kMidiCorpus = std::filesystem::path(ZEMA_CORPUS_DIR) / "midi";
 
-std::vector<std::filesystem::path> corpusFiles()
-{
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(kMidiCorpus)) {
-        if (entry.path().extension() == ".mid") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 // Every output text compiles to notes within the song it came from: a track
 // that plays nothing is fine, a crash or a text the compiler cannot read is not.
@@ -53,7 +44,7 @@ void expectCompiles(const SmfImportResult& result, const std::string& where)
 
 TEST(SmfCorpus, EveryFileImportsUnderEveryProfileOrIsRefused)
 {
-    const auto files = corpusFiles();
+    const auto files = test::corpusFiles("midi", ".mid");
     ASSERT_EQ(files.size(), 72u);
     int refused = 0;
     int withNotes = 0;
@@ -123,7 +114,7 @@ TEST(SmfCorpus, KnownFilesImportAsTheyShould)
 using test::CliRun;
 using test::runCli;
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+using test::quoted;
 
 TEST(SmfCli, ImportListProfilesAndErrors)
 {

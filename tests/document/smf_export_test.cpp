@@ -231,9 +231,7 @@ TEST(SmfExport, RoundTripKeepsEveryNote)
                           {1, u"o3 v12 c1 & c4 r2 d4 e2 n30 n100"},
                           {2, u"o5 c64 d64 e32 f16. g1 r1 r1 a2&a8"}});
     for (int format : {0, 1}) {
-        SmfImportOptions none;
-        none.programChange = none.controlChange = none.pitchBend = none.velocity = false;
-        none.midiText = none.sysEx = none.channel = false;
+        SmfImportOptions none = test::plainOptions();
         none.quantizeValue = 64;
         const SmfImportResult result =
             convertSmf(buildSmf(smfExportRequestOf(*song, format)), none, std::vector<bool>(16, true));

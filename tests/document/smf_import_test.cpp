@@ -16,14 +16,7 @@ using test::SoundingNote;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// Every option off: the game's dialect with notes, rests and tempo only.
-SmfImportOptions plainOptions()
-{
-    SmfImportOptions options;
-    options.programChange = options.controlChange = options.pitchBend = options.velocity = false;
-    options.midiText = options.sysEx = options.channel = false;
-    return options;
-}
+using test::plainOptions;
 
 std::vector<std::u16string> importTexts(const std::string& bytes, const SmfImportOptions& options,
                                         std::vector<bool> selected = std::vector<bool>(32, true))
@@ -66,19 +59,28 @@ TEST(SmfImport, RefusesWhatIsNoMidiFileAndReadsSmpteTime)
 
 TEST(SmfImport, LengthPiecesAtTimebases96And480And1)
 {
-    // A quarter and a sixteenth is tied from two pieces; a dotted quarter is one.
-    EXPECT_EQ(onlyText(oneNote(96, 120), plainOptions()), "\r\n/*M 0  */  C4&C16\r\n");
-    EXPECT_EQ(onlyText(oneNote(96, 144), plainOptions()), "\r\n/*M 0  */  C4.\r\n");
-    EXPECT_EQ(onlyText(oneNote(480, 600, 61), plainOptions()), "\r\n/*M 0  */  C+4&C+16\r\n");
-    // Two whole notes and a quarter cross two bar lines.
-    EXPECT_EQ(onlyText(oneNote(480, 480 * 9), plainOptions()),
-              "\r\n/*M 0  */  C1\r\n/*M 1  */  &C1\r\n/*M 2  */  &C4\r\n");
-
-    // Timebase 1: the short pieces are 0 ticks and are skipped, and the dotted
-    // quarter (1 tick after truncation) gives way to the plain quarter.
-    EXPECT_EQ(onlyText(oneNote(1, 1), plainOptions()), "\r\n/*M 0  */  C4\r\n");
-    EXPECT_EQ(onlyText(oneNote(1, 3), plainOptions()), "\r\n/*M 0  */  C2.\r\n");
-    EXPECT_EQ(onlyText(oneNote(1, 7), plainOptions()), "\r\n/*M 0  */  C1\r\n/*M 1  */  &C2.\r\n");
+    struct Case {
+        int timebase;
+        uint32_t length;
+        int note;
+        const char* text;
+    };
+    const Case cases[] = {
+        // A quarter and a sixteenth is tied from two pieces; a dotted quarter is one.
+        {96, 120, 60, "C4&C16\r\n"},
+        {96, 144, 60, "C4.\r\n"},
+        {480, 600, 61, "C+4&C+16\r\n"},
+        {480, 480 * 9, 60, "C1\r\n/*M 1  */  &C1\r\n/*M 2  */  &C4\r\n"},  // two bar lines crossed
+        // Timebase 1: the short pieces are 0 ticks and are skipped, and the
+        // dotted quarter (1 tick after truncation) gives way to the plain quarter.
+        {1, 1, 60, "C4\r\n"},
+        {1, 3, 60, "C2.\r\n"},
+        {1, 7, 60, "C1\r\n/*M 1  */  &C2.\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = onlyText(oneNote(c.timebase, c.length, c.note), plainOptions());
+        EXPECT_EQ(text, std::string("\r\n/*M 0  */  ") + c.text) << c.timebase << ": " << c.length;
+    }
 }
 
 TEST(SmfImport, QuantizeRoundsExactHalvesDown)

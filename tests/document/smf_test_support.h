@@ -8,6 +8,7 @@
 
 #include "core/mml_compiler.h"
 #include "core/track_event.h"
+#include "document/smf_import.h"
 
 namespace zema::test {
 
@@ -79,6 +80,15 @@ inline std::string midiFile(int format, int division, std::initializer_list<Midi
     std::string out = midiHeader(format, static_cast<int>(tracks.size()), division);
     for (const MidiTrack& track : tracks) out += midiChunk(track);
     return out;
+}
+
+// Every import option off: the game's dialect with notes, rests and tempo only.
+inline SmfImportOptions plainOptions()
+{
+    SmfImportOptions options;
+    options.programChange = options.controlChange = options.pitchBend = options.velocity = false;
+    options.midiText = options.sysEx = options.channel = false;
+    return options;
 }
 
 // A compiled note reduced to what sounds.
