@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
@@ -34,6 +35,41 @@ void syncFolder(const std::filesystem::path& folder)
     if (fd < 0) return;
     (void)::fsync(fd);
     (void)::close(fd);
+}
+
+constexpr size_t kTemporarySuffix = 6;  // mkstemp's XXXXXX
+
+// A temporary of an earlier save of `name` that never reached its rename (the
+// program was killed or the machine went down in the middle): ".name.XXXXXX",
+// untouched for longer than any save takes, so not another instance's save
+// that is still running.
+bool isStaleTemporary(const std::filesystem::directory_entry& entry, const std::string& name,
+                      std::filesystem::file_time_type now)
+{
+    const std::string file = entry.path().filename().string();
+    const std::string prefix = "." + name + ".";
+    if (file.size() != prefix.size() + kTemporarySuffix || file.compare(0, prefix.size(), prefix) != 0) return false;
+    for (size_t i = prefix.size(); i < file.size(); ++i) {
+        if (std::isalnum(static_cast<unsigned char>(file[i])) == 0) return false;
+    }
+    std::error_code error;
+    if (!entry.is_regular_file(error) || error) return false;
+    const auto written = entry.last_write_time(error);
+    return !error && now - written > kStaleTemporaryAge;
+}
+
+// Removes what killed saves of the same file left behind. Only a courtesy:
+// a folder that cannot be listed, or a file that cannot go, stays as it is.
+void removeStaleTemporaries(const std::filesystem::path& folder, const std::string& name)
+{
+    std::error_code error;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (isStaleTemporary(*it, name, now)) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
 }
 
 }  // namespace
@@ -96,6 +132,7 @@ std::error_code replaceFileAtomically(const std::filesystem::path& path, std::st
         return failure;
     }
     syncFolder(folder);
+    removeStaleTemporaries(folder, target.filename().string());
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -22,6 +23,10 @@ struct FileOps {
     std::function<int(const char* path)> unlink;
 };
 
+// How long a temporary of an interrupted save is left alone: far longer than
+// any save takes, so a save still running in another process keeps its own.
+inline constexpr std::chrono::minutes kStaleTemporaryAge{10};
+
 // The real calls.
 [[nodiscard]] const FileOps& systemFileOps();
 
@@ -32,7 +37,9 @@ struct FileOps {
 // permissions of a replaced file are kept; a new one gets rw-r--r--.
 //
 // Returns no error on success. On failure the temporary file is removed, the
-// old file is as it was, and the error says why (errno's condition).
+// old file is as it was, and the error says why (errno's condition). A save
+// that succeeds also removes the temporaries that killed saves of the same
+// file left behind, once they are older than kStaleTemporaryAge.
 [[nodiscard]] std::error_code replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                                     const FileOps& ops = systemFileOps());
 

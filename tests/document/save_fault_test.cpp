@@ -221,6 +221,29 @@ TEST(SaveFaults, FileSizeLimitAtEveryByteFailsTheSaveAndKeepsTheOldDocument)
 
 // A child that saves two documents in turn as fast as it can is killed at a
 // random moment, again and again: the file is always one of the two, whole.
+// What killed saves left behind goes with the next save of the same file;
+// a fresh one (another program's save still running) and other files stay.
+TEST(SaveFaults, ASaveRemovesTheStaleTemporariesOfItsFileOnly)
+{
+    TempFolder folder;
+    const auto old = std::filesystem::file_time_type::clock::now() - kStaleTemporaryAge - std::chrono::minutes(1);
+    const std::vector<std::pair<std::string, bool>> files = {
+        {".song.mml.a1B2c3", false},  // stale: removed
+        {".song.mml.Zz9Yy8", true},   // fresh
+        {".song.mml.bak", true},      // not a temporary's name
+        {".song.mml.a1-2c3", true},
+        {".other.mml.a1B2c3", true},  // another file's
+        {"song.mml.a1B2c3", true},
+    };
+    for (const auto& [name, kept] : files) {
+        writeBytes(folder / name, "x");
+        if (name != ".song.mml.Zz9Yy8") std::filesystem::last_write_time(folder / name, old);
+    }
+    ASSERT_FALSE(replaceFileAtomically(folder / "song.mml", "new"));
+    for (const auto& [name, kept] : files) EXPECT_EQ(std::filesystem::exists(folder / name), kept) << name;
+    EXPECT_EQ(readBytes(folder / "song.mml"), "new");
+}
+
 TEST(SaveFaults, KillingTheSavingProcessLeavesTheOldOrTheNewDocumentNeverAMix)
 {
     DocumentData first = test::sampleDocument();
