@@ -139,9 +139,15 @@ CMainWindow::CMainWindow(SettingsLocation location, Settings settings, WindowPro
     connect(&displayTimer_, &QTimer::timeout, this, &CMainWindow::onDisplayTick);
     player_->setListener([this](PlayerNotification notification) { onPlayerNotification(notification); });
     player_->setOutputSettings(outputSettingsOf(settings_));
-    // Autosaves finish on their own threads; the window hears of them on its own.
+    // Autosaves finish on their own threads; the window hears of them on its
+    // own. The result goes into a locked mailbox and only a by-name call is
+    // queued, so no object of ours is shared with the event that carries it.
     autosaver_->setResultListener([this](std::error_code result) {
-        QMetaObject::invokeMethod(this, [this, result] { showAutosaveResult(result); }, Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(autosaveResultsLock_);
+            autosaveResults_.push_back(result);
+        }
+        QMetaObject::invokeMethod(this, "takeAutosaveResults", Qt::QueuedConnection);
     });
 
     (void)keys_.load(location_.keyFilePath(), kMainWindowKey);

@@ -9,9 +9,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/accelerator.h"
 #include "app/command_registry.h"
@@ -289,6 +291,8 @@ private:
     void autosaveIfNeeded();
     // Shows or clears the failure notice after an autosave finished.
     void showAutosaveResult(std::error_code result);
+    // Shows the results the autosave threads left in the mailbox, in order.
+    Q_INVOKABLE void takeAutosaveResults();
     // Makes an offered autosave the window's document: modified, under its
     // original path (or untitled), autosaving to the same file from now on.
     bool openRecovered(const RecoveryCandidate& candidate);
@@ -371,6 +375,10 @@ private:
     CMMLHistory history_;
     std::unique_ptr<PlayerController> player_;
     std::unique_ptr<CAutosaver> autosaver_;
+    // Results handed over by autosave threads; the window takes them on its
+    // own thread. Only plain values cross, under this lock.
+    std::mutex autosaveResultsLock_;
+    std::vector<std::error_code> autosaveResults_;
     std::unique_ptr<CBackgroundWork> background_;  // long conversions off the window thread
     QString documentPath_;
     QString suggestedPath_;  // proposed by Save As while the document is untitled (an imported MIDI file's name)

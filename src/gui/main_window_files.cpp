@@ -191,6 +191,16 @@ void CMainWindow::autosaveIfNeeded()
     }
 }
 
+void CMainWindow::takeAutosaveResults()
+{
+    std::vector<std::error_code> results;
+    {
+        const std::lock_guard lock(autosaveResultsLock_);
+        results.swap(autosaveResults_);
+    }
+    for (const std::error_code result : results) showAutosaveResult(result);
+}
+
 void CMainWindow::waitForAutosaves() { autosaver_->waitForAll(); }
 
 void CMainWindow::storeSettings()
