@@ -43,8 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             edit.tick = read16(e + 1);
             edit.noteNumber = e[3] & 0x7F;
         }
-        edit.note = {read16(e + 4) * ((e[0] & 0x40) ? 6 : 1), std::max(1, e[6] * 6), (e[6] + e[4]) & 0x7F,
-                     (e[5] & 0x1F) - 8};
+        // New places within 64 bars and lengths within 8 bars of the timebase:
+        // further only makes longer rests and ties, and at a timebase of 1 a
+        // far tick costs a second a run without reaching new code.
+        const int32_t bar = 4 * timing.timebase;
+        edit.note = {std::min(read16(e + 4) * ((e[0] & 0x40) ? 6 : 1), 64 * bar), std::clamp(e[6] * 6, 1, 8 * bar),
+                     (e[6] + e[4]) & 0x7F, (e[5] & 0x1F) - 8};
         edits.push_back(edit);
     }
 
