@@ -76,6 +76,20 @@ bool JackMidiPort::open(const std::string& clientName, const std::string& destin
     return true;
 }
 
+std::vector<std::string> JackMidiPort::destinations(const std::string& clientName)
+{
+    std::vector<std::string> names;
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (client == nullptr) return names;
+    if (const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
+        for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
+        jack_free(static_cast<void*>(ports));
+    }
+    jack_client_close(client);
+    return names;
+}
+
 void JackMidiPort::close()
 {
     if (client_ == nullptr) return;

@@ -36,6 +36,10 @@ public:
     // the connection carries data. False when the server, the port or the
     // connection is not there (nothing is left open then).
     bool open(const std::string& clientName, const std::string& destination);
+    // The MIDI input ports of the running server ("client:port"), as a client
+    // named `clientName` sees them; empty when no server runs.
+    [[nodiscard]] static std::vector<std::string> destinations(const std::string& clientName);
+
     // Lets what was sent reach the destination (a bounded wait), then
     // disconnects and closes the client.
     void close();

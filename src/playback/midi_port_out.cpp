@@ -69,6 +69,14 @@ std::vector<MidiPortInfo> midiOutputPorts()
 {
     std::vector<MidiPortInfo> ports;
     for (const RtMidi::Api api : outputApis()) {
+        // JACK ports are ours to list as well as to open: RtMidi's JACK client
+        // loses its buffers whenever it finds no server running.
+        if (api == RtMidi::UNIX_JACK) {
+            unsigned int index = 0;
+            for (std::string& name : JackMidiPort::destinations(kClientName))
+                ports.push_back({std::move(name), static_cast<int>(api), index++});
+            continue;
+        }
         std::atomic<bool> failed{false};
         const auto client = clientOf(api, &failed);
         if (!client) continue;

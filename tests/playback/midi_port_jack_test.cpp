@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/jack_midi_port.h"
 #include "playback/midi_port_out.h"
 #include "playback/player_controller.h"
 #include "jack_monitor.h"
@@ -362,6 +363,20 @@ TEST_F(JackMidiTest, AThousandTransportRoundsReachThePortWithNoNoteLeftSounding)
         << "first difference at message " << (sentAt - expected.begin()) << " of " << expected.size() << ": sent "
         << (sentAt == expected.end() ? "nothing" : *sentAt) << ", the monitor got "
         << (monitoredAt == monitored.end() ? "nothing" : *monitoredAt);
+}
+
+// With no server to talk to, listing finds no JACK port, repeatedly, and
+// holds on to nothing (the leak checker of the sanitizer builds watches).
+TEST(JackPortList, NoServerMeansNoJackPorts)
+{
+    setenv("JACK_DEFAULT_SERVER", "zema-no-such-server", 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+    EXPECT_TRUE(JackMidiPort::destinations("ZEMA").empty());
+    JackMidiPort port;
+    EXPECT_FALSE(port.open("ZEMA", "midi-monitor:input"));
+    const size_t others = midiOutputPorts().size();
+    for (int round = 0; round < 3; ++round) EXPECT_EQ(midiOutputPorts().size(), others);
+    unsetenv("JACK_DEFAULT_SERVER");
 }
 
 }  // namespace
