@@ -377,6 +377,7 @@ TEST(JackPortList, NoServerMeansNoJackPorts)
     const size_t others = midiOutputPorts().size();
     for (int round = 0; round < 3; ++round) EXPECT_EQ(midiOutputPorts().size(), others);
     unsetenv("JACK_DEFAULT_SERVER");
+    unsetenv("JACK_NO_START_SERVER");
 }
 
 }  // namespace
