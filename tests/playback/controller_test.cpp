@@ -30,9 +30,8 @@ protected:
         });
         // Every Play gets a fresh clock at time 0 that the test drives.
         controller_.setClockFactory([this] {
-            clock_.reset();
-            auto clock = std::make_unique<ForwardingClock>(*this);
-            return clock;
+            clock_ = std::make_unique<ManualClock>();
+            return std::make_unique<ForwardingClock>(*this);
         });
         controller_.setListener([this](PlayerNotification n) { codes_.push_back(static_cast<int32_t>(n.code)); });
     }
@@ -49,14 +48,6 @@ protected:
 
     private:
         ControllerTest& test_;
-    };
-
-    struct ResettableClock {
-        std::unique_ptr<ManualClock> clock = std::make_unique<ManualClock>();
-        void reset() { clock = std::make_unique<ManualClock>(); }
-        ManualClock* operator->() { return clock.get(); }
-        ManualClock* get() { return clock.get(); }
-        uint64_t Now() { return clock->Now(); }
     };
 
     void song(const std::vector<std::u16string>& tracks) { test::fillSong(song_, tracks); }
@@ -83,7 +74,7 @@ protected:
 
     Song song_;
     PlayerController controller_{song_};
-    ResettableClock clock_;
+    std::unique_ptr<ManualClock> clock_ = std::make_unique<ManualClock>();
     RecordingMidi* midi_ = nullptr;
     int factoryCode_ = 0;
     int longResult_ = 0;

@@ -1,6 +1,8 @@
 // The level meter and MIDI monitor models the widgets draw.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "playback/level_meter_model.h"
 #include "playback/midi_monitor_model.h"
 #include "playback/player_context.h"
@@ -10,16 +12,9 @@ namespace {
 
 TEST(LevelMeterModel, MapsDecibelsToLevels)
 {
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(0.0), 0);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(3.0), 5);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(5.99), 9);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(6.0), 10);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(13.0), 15);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(19.99), 19);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(20.0), 20);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(39.5), 39);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(40.0), 40);
-    EXPECT_EQ(LevelMeterModel::levelOfDecibels(100.0), 40);
+    const std::pair<double, int> cases[] = {{0.0, 0},   {3.0, 5},   {5.99, 9},  {6.0, 10},  {13.0, 15},
+                                            {19.99, 19}, {20.0, 20}, {39.5, 39}, {40.0, 40}, {100.0, 40}};
+    for (const auto& [decibels, level] : cases) EXPECT_EQ(LevelMeterModel::levelOfDecibels(decibels), level) << decibels;
 }
 
 TEST(LevelMeterModel, FullScaleLightsOverAndTheHeldPeakFallsBackEvery200ms)
@@ -32,15 +27,13 @@ TEST(LevelMeterModel, FullScaleLightsOverAndTheHeldPeakFallsBackEvery200ms)
     EXPECT_EQ(meter.right().level, 30);
     EXPECT_EQ(meter.left().held, 0);
 
-    meter.Set(100.0, 100.0, 1100);  // within 200 ms: the peak holds
-    EXPECT_EQ(meter.left().level, 40);
-    EXPECT_EQ(meter.left().held, 0);
-    meter.Set(100.0, 100.0, 1201);
-    EXPECT_EQ(meter.left().held, 1);
-    meter.Set(100.0, 100.0, 1300);
-    EXPECT_EQ(meter.left().held, 1);
-    meter.Set(100.0, 100.0, 1402);
-    EXPECT_EQ(meter.left().held, 2);
+    // Silence from then on: the held peak falls one level per 200 ms.
+    const std::pair<uint32_t, int> falls[] = {{1100, 0}, {1201, 1}, {1300, 1}, {1402, 2}};
+    for (const auto& [time, held] : falls) {
+        meter.Set(100.0, 100.0, time);
+        EXPECT_EQ(meter.left().level, 40);
+        EXPECT_EQ(meter.left().held, held) << time;
+    }
     EXPECT_TRUE(meter.left().over);  // stays lit until reset
 
     meter.Reset();

@@ -8,11 +8,15 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "core/song.h"
 #include "core/track_event.h"
@@ -32,19 +36,8 @@ class RecordingMidi final : public IMidi {
 public:
     explicit RecordingMidi(IMMLClock* clock = nullptr) : clock_(clock) {}
 
-    int Open(uint32_t port) override
-    {
-        std::lock_guard lock(mutex_);
-        openedPort = port;
-        ++opens;
-        return openResult;
-    }
-    int Close() override
-    {
-        std::lock_guard lock(mutex_);
-        ++closes;
-        return 0;
-    }
+    int Open(uint32_t) override { return 0; }
+    int Close() override { return 0; }
     int ShortMsg(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) override
     {
         // A device may be called by one thread at a time: count the calls
@@ -54,6 +47,7 @@ public:
         const auto packed = packShortMessage(status, channel, data1, data2);
         record({packed.begin(), packed.begin() + shortMessageLength(packed[0])});
         inside_.fetch_sub(1);
+        if (onShortMessage) onShortMessage(toHex({packed[0], packed[1], packed[2]}));
         return 0;
     }
     // Calls that ran while another thread was inside ShortMsg.
@@ -104,11 +98,9 @@ public:
         return s;
     }
 
-    uint32_t openedPort = 0;
-    int opens = 0;
-    int closes = 0;
-    int openResult = 0;
     int longResult = 0;
+    // Called after each short message is recorded, with its three bytes as hex.
+    std::function<void(const std::string&)> onShortMessage;
 
 private:
     void record(std::vector<uint8_t> bytes)
@@ -292,6 +284,11 @@ inline TrackEvent valueEvent(TrackEventKind kind, int32_t track, int32_t tick, i
     e.channel = track;
     e.sequence = sequence;
     return e;
+}
+
+inline std::filesystem::path tempPath(const std::string& name)
+{
+    return std::filesystem::path(::testing::TempDir()) / name;
 }
 
 // A song made of MML texts, one per track, compiled as the editor would.

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,8 @@
 #include "playback/output_settings.h"
 #include "playback/pcm_capture.h"
 #include "playback/synth_out.h"
+#include "playback_support.h"
+#include "test_files.h"
 
 namespace zema {
 namespace {
@@ -63,11 +64,6 @@ std::string tinyDls()
     const std::string body = chunk("colh", le(1, 4)) + list("lins", instrument) +
                              chunk("ptbl", le(8, 4) + le(1, 4) + le(0, 4)) + list("wvpl", wave);
     return chunk("RIFF", "DLS " + body);
-}
-
-std::filesystem::path tempPath(const std::string& name)
-{
-    return std::filesystem::path(::testing::TempDir()) / name;
 }
 
 SynthSettings stereo22k()
@@ -140,7 +136,8 @@ TEST(SynthOut, AMissingBankFailsWithCodeFourAndTheOutputStaysOpen)
 {
     CSynthOut synth(stereo22k(), {});
     ASSERT_EQ(synth.Open(0), 0);
-    EXPECT_EQ(synth.LoadDls(tempPath("no-such-bank.dls").string()), 1);
+    const std::string missing = test::tempPath("no-such-bank.dls").string();
+    EXPECT_EQ(synth.LoadDls(missing), 1);
     EXPECT_TRUE(synth.isOpen());
     EXPECT_TRUE(synth.Instruments().empty());
     EXPECT_EQ(synth.ShortMsg(0x90, 0, 60, 100), 0);
@@ -149,16 +146,11 @@ TEST(SynthOut, AMissingBankFailsWithCodeFourAndTheOutputStaysOpen)
     // Through the device factory: code 4 for the bank, the device kept.
     OutputSettings settings;
     settings.kind = OutputKind::SynthBank;
-    settings.bankPath = tempPath("no-such-bank.dls").string();
+    settings.bankPath = missing;
     int code = 0;
-    // No audio device is needed to see the bank fail: ask for one that is
-    // never there, so the open itself fails first with 3.
-    auto device = createOutputDevice(settings, code);
-    if (device) {
-        EXPECT_EQ(code, kBankLoadFailed);
-    } else {
-        EXPECT_EQ(code, kSynthOutputFailed);
-    }
+    // Without an audio device the open itself fails first, with 3.
+    const auto device = createOutputDevice(settings, code);
+    EXPECT_EQ(code, device ? kBankLoadFailed : kSynthOutputFailed);
 }
 
 TEST(SynthOut, AnUnavailableAudioDriverFailsOpenWithCodeThree)
@@ -172,11 +164,8 @@ TEST(SynthOut, AnUnavailableAudioDriverFailsOpenWithCodeThree)
 
 TEST(SynthOut, LoadsADlsBankAndPlaysItsInstrument)
 {
-    const auto path = tempPath("tiny.dls");
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << tinyDls();
-    }
+    const auto path = test::tempPath("tiny.dls");
+    test::writeBytes(path, tinyDls());
     CSynthOut synth(stereo22k(), {});
     ASSERT_EQ(synth.Open(0), 0);
     ASSERT_EQ(synth.LoadDls(path.string()), 0);

@@ -1,6 +1,7 @@
 // WAVE files as the recording and the fast render write them, field by field.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,11 +14,6 @@
 
 namespace zema {
 namespace {
-
-std::filesystem::path tempPath(const std::string& name)
-{
-    return std::filesystem::path(::testing::TempDir()) / name;
-}
 
 uint32_t u32(const std::string& s, size_t at)
 {
@@ -35,18 +31,13 @@ uint32_t checkHeader(const std::string& file, uint32_t rate, uint16_t channels)
 {
     EXPECT_GE(file.size(), 46u);
     if (file.size() < 46) return 0;
-    EXPECT_EQ(file.substr(0, 4), "RIFF");
-    EXPECT_EQ(file.substr(8, 4), "WAVE");
-    EXPECT_EQ(file.substr(12, 4), "fmt ");
+    for (const auto& [at, id] : {std::pair<size_t, const char*>{0, "RIFF"}, {8, "WAVE"}, {12, "fmt "}, {38, "data"}})
+        EXPECT_EQ(file.substr(at, 4), id) << at;
+    // fmt: size 18, PCM, channels, rate, bytes a second, block align, 16 bits, no extra bytes.
     EXPECT_EQ(u32(file, 16), 18u);
-    EXPECT_EQ(u16(file, 20), 1u);  // PCM
-    EXPECT_EQ(u16(file, 22), channels);
-    EXPECT_EQ(u32(file, 24), rate);
-    EXPECT_EQ(u32(file, 28), rate * channels * 2);
-    EXPECT_EQ(u16(file, 32), channels * 2);
-    EXPECT_EQ(u16(file, 34), 16u);
-    EXPECT_EQ(u16(file, 36), 0u);
-    EXPECT_EQ(file.substr(38, 4), "data");
+    EXPECT_EQ((std::array<uint32_t, 7>{u16(file, 20), u16(file, 22), u32(file, 24), u32(file, 28), u16(file, 32),
+                                       u16(file, 34), u16(file, 36)}),
+              (std::array<uint32_t, 7>{1, channels, rate, rate * channels * 2, channels * 2u, 16, 0}));
     const uint32_t data = u32(file, 42);
     EXPECT_EQ(u32(file, 4), 38 + data);
     EXPECT_EQ(file.size(), 46u + data);
@@ -63,7 +54,7 @@ bool silent(const std::string& file, size_t from, size_t to)
 
 TEST(WaveFileWriter, WritesTheHeaderAndPatchesTheSizes)
 {
-    const auto path = tempPath("writer.wav");
+    const auto path = test::tempPath("writer.wav");
     WaveFileWriter writer;
     ASSERT_TRUE(writer.open(path, {11025, 1}));
     const std::string opened = test::readBytes(path);
@@ -75,7 +66,7 @@ TEST(WaveFileWriter, WritesTheHeaderAndPatchesTheSizes)
     const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 11025, 1), 6u);
     EXPECT_EQ(file.substr(46), std::string(audio, 6));
-    EXPECT_FALSE(writer.open(tempPath("no-such-folder") / "x.wav", {44100, 2}));
+    EXPECT_FALSE(writer.open(test::tempPath("no-such-folder") / "x.wav", {44100, 2}));
 }
 
 class RecordingTest : public ::testing::Test {
@@ -90,9 +81,9 @@ protected:
 
 TEST_F(RecordingTest, RecordsEveryRenderedBlockUntilStopped)
 {
-    const auto path = tempPath("recording.wav");
+    const auto path = test::tempPath("recording.wav");
     EXPECT_EQ(synth_.StartRecording(path), 0);
-    EXPECT_EQ(synth_.StartRecording(tempPath("second.wav")), 1);  // already recording
+    EXPECT_EQ(synth_.StartRecording(test::tempPath("second.wav")), 1);  // already recording
     synth_.ShortMsg(0x90, 0, 60, 100);
     synth_.RenderBlock(1000);
     synth_.RenderBlock(5000);  // longer than one internal chunk
@@ -106,19 +97,19 @@ TEST_F(RecordingTest, RecordsEveryRenderedBlockUntilStopped)
 
 TEST_F(RecordingTest, AnAbortedRecordingIsAValidFile)
 {
-    const auto path = tempPath("aborted.wav");
+    const auto path = test::tempPath("aborted.wav");
     ASSERT_EQ(synth_.StartRecording(path), 0);
     synth_.RenderBlock(333);
     synth_.Close();  // closing the output ends the recording first
     const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 22050, 2), 333u * 4);
 
-    ASSERT_EQ(synth_.StartRecording(tempPath("closed.wav")), 1);  // not open
+    ASSERT_EQ(synth_.StartRecording(test::tempPath("closed.wav")), 1);  // not open
     ASSERT_EQ(synth_.Open(0), 0);
     ASSERT_EQ(synth_.StartRecording(path), 0);
     synth_.StopRecording();  // right after the start: no audio at all
     EXPECT_EQ(checkHeader(test::readBytes(path), 22050, 2), 0u);
-    EXPECT_EQ(synth_.StartRecording(tempPath("no-such-folder") / "x.wav"), 1);
+    EXPECT_EQ(synth_.StartRecording(test::tempPath("no-such-folder") / "x.wav"), 1);
 }
 
 TEST(FastRender, WritesTheWholeSongWithItsTailAtOnce)
@@ -133,7 +124,7 @@ TEST(FastRender, WritesTheWholeSongWithItsTailAtOnce)
         EXPECT_EQ(end, 96);
         return true;
     };
-    const auto path = tempPath("render.wav");
+    const auto path = test::tempPath("render.wav");
     const RenderResult result = renderSongToWave(song, options, path);
     ASSERT_EQ(result.status, RenderStatus::Ok);
     // The song, the 10 ms before the closing all-notes-off, and 500 ms of tail.
@@ -159,17 +150,17 @@ TEST(FastRender, MonoAndCancelledRendersAreValidFiles)
     RenderOptions options;
     options.synth = {11025, 1, true, true, true, 80};
     options.progress = [](int32_t tick, int32_t) { return tick < 200; };
-    const auto path = tempPath("cancelled.wav");
+    const auto path = test::tempPath("cancelled.wav");
     const RenderResult result = renderSongToWave(song, options, path);
     EXPECT_EQ(result.status, RenderStatus::Cancelled);
     const std::string file = test::readBytes(path);
     EXPECT_EQ(checkHeader(file, 11025, 1), result.dataBytes);
     EXPECT_LT(result.dataBytes, 11025u * 2 * 8);  // well short of the 8 s song
 
-    options.bankPath = tempPath("missing.sf2").string();
+    options.bankPath = test::tempPath("missing.sf2").string();
     EXPECT_EQ(renderSongToWave(song, options, path).status, RenderStatus::BankFailed);
     options.bankPath.clear();
-    EXPECT_EQ(renderSongToWave(song, options, tempPath("no-such-folder") / "x.wav").status, RenderStatus::FileFailed);
+    EXPECT_EQ(renderSongToWave(song, options, test::tempPath("no-such-folder") / "x.wav").status, RenderStatus::FileFailed);
 }
 
 }  // namespace
