@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <tuple>
 #include <vector>
 
 #include "core/mml_compiler.h"
@@ -88,7 +89,6 @@ TEST_F(EditorTest, EachEditReportsOneCodeAndOneUndoStep)
     QTest::keyClicks(&editor, QStringLiteral("fg"));
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), kChangeTyped);
-    const size_t typed = codes.size();
 
     editor.setSelection(0, 0, 0, 1);
     EXPECT_EQ(editor.replaceSelection(u"r"), kEditorOk);
@@ -103,17 +103,15 @@ TEST_F(EditorTest, EachEditReportsOneCodeAndOneUndoStep)
     EXPECT_EQ(editor.pasteClipboard(), kEditorOk);
     EXPECT_EQ(codes.back(), kChangePaste);
     EXPECT_EQ(editor.text(), u"derfg");
-    const size_t reported = codes.size();
 
     // Undoing every reported step brings back the text set last, and no step more.
-    const size_t edits = reported;
-    for (size_t i = 0; i < edits; ++i) EXPECT_EQ(editor.undoStep(), kEditorOk) << i;
+    const size_t reported = codes.size();
+    for (size_t i = 0; i < reported; ++i) EXPECT_EQ(editor.undoStep(), kEditorOk) << i;
     EXPECT_EQ(editor.text(), u"cde");
     EXPECT_EQ(editor.undoStep(), kEditorNothingToUndo);
     EXPECT_EQ(codes.back(), kChangeUndo);
     EXPECT_EQ(editor.redoStep(), kEditorOk);
     EXPECT_EQ(codes.back(), kChangeRedo);
-    EXPECT_GE(typed, 1u);
 }
 
 TEST_F(EditorTest, KeyboardDeletionAndUndoKeysAreReported)
@@ -191,16 +189,13 @@ QColor colourAt(CMMLEditor& editor, int line, int column)
 TEST_F(EditorTest, ColouringFollowsTheRuleOrder)
 {
     editor.setText(u"t120 v10 cde //# directive\r\n/* note\r\nstill */ o4 >c\r\n// plain l8");
-    EXPECT_EQ(colourAt(editor, 0, 0), QColor(141, 198, 63));   // t
-    EXPECT_EQ(colourAt(editor, 0, 5), QColor(255, 128, 0));    // v
-    EXPECT_FALSE(colourAt(editor, 0, 9).isValid());            // c: note letters stay plain
-    EXPECT_EQ(colourAt(editor, 0, 13), QColor(128, 128, 0));   // "//#" wins over "//"
-    EXPECT_EQ(colourAt(editor, 0, 20), QColor(128, 128, 0));
-    EXPECT_EQ(colourAt(editor, 1, 3), QColor(0, 160, 0));      // block comment
-    EXPECT_EQ(colourAt(editor, 2, 2), QColor(0, 160, 0));      // ... across the line break
-    EXPECT_EQ(colourAt(editor, 2, 9), QColor(0, 174, 254));    // o after the comment closed
-    EXPECT_EQ(colourAt(editor, 2, 12), QColor(0, 0, 223));     // >
-    EXPECT_EQ(colourAt(editor, 3, 9), QColor(0, 160, 0));      // l inside a comment
+    // {line, column, colour}: note letters stay plain, "//#" wins over "//", a block
+    // comment reaches across the line break, and colouring resumes after it closes.
+    const std::tuple<int, int, QColor> expected[] = {
+        {0, 0, QColor(141, 198, 63)}, {0, 5, QColor(255, 128, 0)}, {0, 9, QColor()},          {0, 13, QColor(128, 128, 0)},
+        {0, 20, QColor(128, 128, 0)}, {1, 3, QColor(0, 160, 0)},   {2, 2, QColor(0, 160, 0)}, {2, 9, QColor(0, 174, 254)},
+        {2, 12, QColor(0, 0, 223)},   {3, 9, QColor(0, 160, 0)}};
+    for (const auto& [line, column, colour] : expected) EXPECT_EQ(colourAt(editor, line, column), colour) << line << ":" << column;
 }
 
 TEST_F(EditorTest, FontFallsBackWhenTheFaceIsMissing)
@@ -209,8 +204,6 @@ TEST_F(EditorTest, FontFallsBackWhenTheFaceIsMissing)
     EXPECT_EQ(editor.font().pointSize(), 12);
     EXPECT_NE(editor.font().family(), QStringLiteral("No Such Font Face"));
     EXPECT_EQ(editor.setEditorFont(QStringLiteral("x"), 0), kEditorInvalidArgument);
-    editor.setPlaybackFlag(true);
-    EXPECT_TRUE(editor.playbackFlag());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,15 @@ SynthSettings stereo22k()
     return {22050, 2, false, false, false, 100};
 }
 
+// A synthesizer opened with the General MIDI bank.
+std::unique_ptr<CSynthOut> generalMidiSynth(const SynthSettings& settings = stereo22k())
+{
+    auto synth = std::make_unique<CSynthOut>(settings, std::vector<std::string>{});
+    EXPECT_EQ(synth->Open(0), 0);
+    EXPECT_EQ(synth->LoadDls(""), 0);
+    return synth;
+}
+
 float peakOf(const std::vector<float>& samples)
 {
     float peak = 0;
@@ -92,9 +102,8 @@ std::vector<float> renderNote(CSynthOut& synth, size_t frames, uint8_t program =
 TEST(SynthOut, GeneralMidiSetSoundsAtOnceAndReportsItsLevel)
 {
     ASSERT_TRUE(std::filesystem::exists(defaultGeneralMidiBank())) << defaultGeneralMidiBank();
-    CSynthOut synth(stereo22k(), {});
-    ASSERT_EQ(synth.Open(0), 0);
-    ASSERT_EQ(synth.LoadDls(""), 0);
+    auto owned = generalMidiSynth();
+    CSynthOut& synth = *owned;
     EXPECT_GT(synth.Instruments().size(), 100u);
     synth.SetMetering(true);
     EXPECT_EQ(synth.LevelDecibels(), (std::array<double, 2>{100, 100}));
@@ -115,21 +124,17 @@ TEST(SynthOut, GeneralMidiSetSoundsAtOnceAndReportsItsLevel)
 
 TEST(SynthOut, VolumeIsAGainFromSilenceToUnity)
 {
-    CSynthOut loud(stereo22k(), {});
-    CSynthOut quiet(stereo22k(), {});
-    CSynthOut half(stereo22k(), {});
-    for (CSynthOut* s : {&loud, &quiet, &half}) {
-        ASSERT_EQ(s->Open(0), 0);
-        ASSERT_EQ(s->LoadDls(""), 0);
-    }
-    quiet.SetVolume(0);
-    half.SetVolume(50);
-    loud.SetVolume(150);  // out of range: full volume
-    EXPECT_EQ(loud.settings().volume, 100);
-    const float full = peakOf(renderNote(loud, 4410));
+    const auto loud = generalMidiSynth();
+    const auto quiet = generalMidiSynth();
+    const auto half = generalMidiSynth();
+    quiet->SetVolume(0);
+    half->SetVolume(50);
+    loud->SetVolume(150);  // out of range: full volume
+    EXPECT_EQ(loud->settings().volume, 100);
+    const float full = peakOf(renderNote(*loud, 4410));
     EXPECT_GT(full, 0.0f);
-    EXPECT_EQ(peakOf(renderNote(quiet, 4410)), 0.0f);
-    EXPECT_NEAR(peakOf(renderNote(half, 4410)), full / 2, full * 0.01);
+    EXPECT_EQ(peakOf(renderNote(*quiet, 4410)), 0.0f);
+    EXPECT_NEAR(peakOf(renderNote(*half, 4410)), full / 2, full * 0.01);
 }
 
 TEST(SynthOut, AMissingBankFailsWithCodeFourAndTheOutputStaysOpen)
@@ -178,15 +183,8 @@ TEST(SynthOut, LoadsADlsBankAndPlaysItsInstrument)
 
 TEST(SynthOut, DelayEffectAddsTheEcho)
 {
-    SynthSettings dry = stereo22k();
-    SynthSettings wet = dry;
+    SynthSettings wet = stereo22k();
     wet.delay = true;
-    CSynthOut a(dry, {});
-    CSynthOut b(wet, {});
-    for (CSynthOut* s : {&a, &b}) {
-        ASSERT_EQ(s->Open(0), 0);
-        ASSERT_EQ(s->LoadDls(""), 0);
-    }
     // A short note, then silence: only the delayed synthesizer still sounds
     // a delay time after the note has died away.
     auto play = [](CSynthOut& s) {
@@ -196,8 +194,8 @@ TEST(SynthOut, DelayEffectAddsTheEcho)
         s.RenderBlock(out.size(), out.data());
         return out;
     };
-    const auto plain = play(a);
-    const auto echoed = play(b);
+    const auto plain = play(*generalMidiSynth());
+    const auto echoed = play(*generalMidiSynth(wet));
     const size_t echo = static_cast<size_t>(22050 * FeedbackDelay::kDelaySeconds);
     EXPECT_GT(peakOf({echoed.begin() + echo, echoed.begin() + echo + 200}),
               peakOf({plain.begin() + echo, plain.begin() + echo + 200}) * 1.05f);

@@ -35,19 +35,25 @@ int rowY(int visibleRow, int offset) { return kFirstRowTop + visibleRow * layout
 
 class CodeListCtrlTest : public ::testing::Test {
 protected:
-    void SetUp() override { (void)test::qtApp(); }
-
-    // A list sized so that exactly `rows` rows fit.
-    static void sizeForRows(CCodeListCtrl& list, int rows)
+    // Shows `events` in the list, sized so that exactly `rows` rows fit.
+    void showRows(const EventList& events, int rows)
     {
         list.resize(420, 2 * layout::kInset + layout::kRowsTop + rows * layout::kRowHeight);
         list.show();  // lays out the viewport at that size
+        list.setTrack(&events, TimingContext{});
     }
+    // The colour at `offset` pixels down visible row `row`, right of any text.
+    QColor rightEdgeOf(const QImage& image, int row, int offset) const
+    {
+        return image.pixelColor(list.viewport()->width() - layout::kInset - 4, rowY(row, offset));
+    }
+
+    QApplication& app = test::qtApp();  // before any widget
+    CCodeListCtrl list;
 };
 
 TEST_F(CodeListCtrlTest, EmptyListShowsOnlyTheHeader)
 {
-    CCodeListCtrl list;
     list.setTrack(nullptr, TimingContext{});
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(list.largestFirstRow(), 0);
@@ -64,26 +70,22 @@ TEST_F(CodeListCtrlTest, EmptyListShowsOnlyTheHeader)
 TEST_F(CodeListCtrlTest, MarkedRowGetsTheRedLineTwoPixelsAboveItsLowerEdge)
 {
     const EventList events = notesTrack(8);
-    CCodeListCtrl list;
-    sizeForRows(list, 6);
-    list.setTrack(&events, TimingContext{});
+    showRows(events, 6);
     list.MarkRow(1);
     EXPECT_EQ(list.markedRow(), 1);
 
     const QImage image = list.viewport()->grab().toImage();
-    const int right = list.viewport()->width() - layout::kInset - 4;  // beyond any text
-    EXPECT_EQ(image.pixelColor(right, rowY(1, layout::kRowHeight - 2)), colourOf(colours::kMarkedLine));
-    EXPECT_EQ(image.pixelColor(right, rowY(1, layout::kRowHeight - 3)), colourOf(colours::kOddRow));
-    EXPECT_EQ(image.pixelColor(right, rowY(3, layout::kRowHeight - 2)), colourOf(colours::kOddRow));
-    EXPECT_EQ(image.pixelColor(right, rowY(2, layout::kRowHeight - 2)), colourOf(colours::kEvenRow));
-
+    constexpr int kLow = layout::kRowHeight - 2;
+    EXPECT_EQ(rightEdgeOf(image, 1, kLow), colourOf(colours::kMarkedLine));
+    EXPECT_EQ(rightEdgeOf(image, 1, kLow - 1), colourOf(colours::kOddRow));
+    EXPECT_EQ(rightEdgeOf(image, 3, kLow), colourOf(colours::kOddRow));
+    EXPECT_EQ(rightEdgeOf(image, 2, kLow), colourOf(colours::kEvenRow));
     // Row 0 is the Measure band: filled inside its frame.
-    EXPECT_EQ(image.pixelColor(right, rowY(0, 5)), colourOf(colours::kMeasureFill));
-    EXPECT_EQ(image.pixelColor(right, rowY(0, 0)), colourOf(colours::kMeasureFrame));
+    EXPECT_EQ(rightEdgeOf(image, 0, 5), colourOf(colours::kMeasureFill));
+    EXPECT_EQ(rightEdgeOf(image, 0, 0), colourOf(colours::kMeasureFrame));
 
     list.MarkRow(-1);
-    const QImage unmarked = list.renderImage(list.viewport()->size());
-    EXPECT_EQ(unmarked.pixelColor(right, rowY(1, layout::kRowHeight - 2)), colourOf(colours::kOddRow));
+    EXPECT_EQ(rightEdgeOf(list.renderImage(list.viewport()->size()), 1, kLow), colourOf(colours::kOddRow));
 }
 
 TEST_F(CodeListCtrlTest, RowTextsAreDrawnInTheRowColour)
@@ -91,9 +93,7 @@ TEST_F(CodeListCtrlTest, RowTextsAreDrawnInTheRowColour)
     EventList events;
     StateList states;
     compileTrack(TimingContext{}, u"//#using_extension\nt200 r c", events, states, 0, false, false);
-    CCodeListCtrl list;
-    sizeForRows(list, 8);
-    list.setTrack(&events, TimingContext{});
+    showRows(events, 8);
     const QImage image = list.renderImage(list.viewport()->size());
     auto rowHasColour = [&](int row, Rgb rgb) {
         for (int y = rowY(row, 1); y < rowY(row, layout::kRowHeight - 1); ++y) {
@@ -115,20 +115,17 @@ TEST_F(CodeListCtrlTest, ScrollingKeepsTheFirstRowWithinRange)
 {
     const EventList events = notesTrack(40);  // 40 notes, 10 measures, the track end
     const int count = static_cast<int>(events.size());
-    CCodeListCtrl list;
-    sizeForRows(list, 5);
-    list.setTrack(&events, TimingContext{});
+    showRows(events, 5);
     EXPECT_EQ(list.rowCount(), count);
     EXPECT_EQ(list.rowsThatFit(), 5);
     EXPECT_EQ(list.largestFirstRow(), count - 5);
 
     EXPECT_FALSE(list.ScrollToRow(4));  // already visible
-    EXPECT_TRUE(list.ScrollToRow(5));
-    EXPECT_EQ(list.firstVisibleRow(), 5);
-    EXPECT_TRUE(list.ScrollToRow(2));
-    EXPECT_EQ(list.firstVisibleRow(), 2);
-    EXPECT_TRUE(list.ScrollToRow(count - 1));
-    EXPECT_EQ(list.firstVisibleRow(), count - 5);
+    const std::pair<int, int> scrolls[] = {{5, 5}, {2, 2}, {count - 1, count - 5}};  // {to row, first visible}
+    for (const auto& [row, first] : scrolls) {
+        EXPECT_TRUE(list.ScrollToRow(row)) << row;
+        EXPECT_EQ(list.firstVisibleRow(), first) << row;
+    }
     EXPECT_FALSE(list.ScrollToRow(count + 10));  // limited to where it already is
 
     EXPECT_FALSE(list.ScrollToRow(-1));  // nothing marked
@@ -137,9 +134,8 @@ TEST_F(CodeListCtrlTest, ScrollingKeepsTheFirstRowWithinRange)
     EXPECT_EQ(list.firstVisibleRow(), 10);
 
     // The scrolled rows are what gets drawn: row 10 is even, so the first visible row is too.
-    const QImage image = list.renderImage(list.viewport()->size());
-    const int right = list.viewport()->width() - layout::kInset - 4;
-    EXPECT_EQ(image.pixelColor(right, rowY(0, layout::kRowHeight - 2)), colourOf(colours::kMarkedLine));
+    EXPECT_EQ(rightEdgeOf(list.renderImage(list.viewport()->size()), 0, layout::kRowHeight - 2),
+              colourOf(colours::kMarkedLine));
 
     // A shorter list pulls the first row back; the marked row stays.
     const EventList shorter = notesTrack(2);
@@ -152,9 +148,7 @@ TEST_F(CodeListCtrlTest, ScrollingKeepsTheFirstRowWithinRange)
 TEST_F(CodeListCtrlTest, DoubleClickAndEnterActivateARow)
 {
     const EventList events = notesTrack(12);
-    CCodeListCtrl list;
-    sizeForRows(list, 6);
-    list.setTrack(&events, TimingContext{});
+    showRows(events, 6);
     std::vector<int> activated;
     list.setRowActivated([&](int index) { activated.push_back(index); });
 

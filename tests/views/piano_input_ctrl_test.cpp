@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <tuple>
 #include <vector>
 
 #include "editor/qt_test_support.h"
@@ -23,26 +24,26 @@ struct Recorder {
 
 class PianoInputCtrlTest : public ::testing::Test {
 protected:
-    void SetUp() override { (void)test::qtApp(); }
+    QApplication& app = test::qtApp();  // before any widget
+    CPianoInputCtrl piano;
 };
 
 TEST_F(PianoInputCtrlTest, ToolWindowWhoseCaptionNamesTheOctaveRange)
 {
-    CPianoInputCtrl piano;
     EXPECT_TRUE(piano.windowFlags().testFlag(Qt::Tool));
-    EXPECT_EQ(piano.octaveOffset(), CPianoInputCtrl::kDefaultOctaveOffset);
     EXPECT_EQ(piano.lowestNote(), 48);
     EXPECT_EQ(piano.highestNote(), 83);
     EXPECT_EQ(piano.windowTitle(), QStringLiteral("鍵盤 Octave 3 - Octave 5"));
-
-    piano.setOctaveOffset(0);
-    EXPECT_EQ(piano.lowestNote(), 72);
-    EXPECT_EQ(piano.windowTitle(), QStringLiteral("鍵盤 Octave 5 - Octave 7"));
-    piano.setOctaveOffset(99);
-    EXPECT_EQ(piano.octaveOffset(), CPianoInputCtrl::kLargestOctaveOffset);
-    EXPECT_EQ(piano.windowTitle(), QStringLiteral("鍵盤 Octave 1 - Octave 3"));
-    piano.setOctaveOffset(-99);
-    EXPECT_EQ(piano.windowTitle(), QStringLiteral("鍵盤 Octave 6 - Octave 8"));
+    // Offsets out of range are held to it.
+    const std::tuple<int, int, const char*> offsets[] = {
+        {0, 0, "鍵盤 Octave 5 - Octave 7"},
+        {99, CPianoInputCtrl::kLargestOctaveOffset, "鍵盤 Octave 1 - Octave 3"},
+        {-99, CPianoInputCtrl::kSmallestOctaveOffset, "鍵盤 Octave 6 - Octave 8"}};
+    for (const auto& [offset, held, title] : offsets) {
+        piano.setOctaveOffset(offset);
+        EXPECT_EQ(piano.octaveOffset(), held);
+        EXPECT_EQ(piano.windowTitle(), QString::fromUtf8(title));
+    }
 
     QTest::keyClick(&piano, Qt::Key_Left);
     EXPECT_EQ(piano.octaveOffset(), CPianoInputCtrl::kSmallestOctaveOffset + 1);
@@ -50,7 +51,6 @@ TEST_F(PianoInputCtrlTest, ToolWindowWhoseCaptionNamesTheOctaveRange)
 
 TEST_F(PianoInputCtrlTest, KeysCoverTheRangeWithBlackKeysOnTop)
 {
-    CPianoInputCtrl piano;
     piano.resize(piano.sizeHint());
     for (int note = piano.lowestNote(); note <= piano.highestNote(); ++note) {
         const QRect key = piano.keyRect(note);
@@ -66,7 +66,6 @@ TEST_F(PianoInputCtrlTest, KeysCoverTheRangeWithBlackKeysOnTop)
 
 TEST_F(PianoInputCtrlTest, MousePressSoundsAndOffersInsertionReleaseStops)
 {
-    CPianoInputCtrl piano;
     piano.resize(piano.sizeHint());
     Recorder recorder;
     recorder.attach(piano);
@@ -88,7 +87,6 @@ TEST_F(PianoInputCtrlTest, MousePressSoundsAndOffersInsertionReleaseStops)
 
 TEST_F(PianoInputCtrlTest, PcKeysOnlySoundAndHidingReleasesHeldKeys)
 {
-    CPianoInputCtrl piano;
     piano.resize(piano.sizeHint());
     Recorder recorder;
     recorder.attach(piano);

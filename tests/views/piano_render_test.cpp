@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <set>
+#include <tuple>
 
 #include "editor/qt_test_support.h"
 #include "views/colour_test_support.h"
@@ -15,47 +16,35 @@ QColor rgba(int r, int g, int b, int a = 255) { return QColor(r, g, b, a); }
 using test::blend;
 using test::near;
 
-TEST(PianoStyles, TheListHasSixtyRowsWithTheDocumentedGaps)
+TEST(PianoStyles, SixtyRowsWithGapsAndTheirColours)
 {
-    const auto& styles = pianoStyles();
     std::set<int> ids;
-    for (const PianoStyle& style : styles) ids.insert(style.id);
+    for (const PianoStyle& style : pianoStyles()) ids.insert(style.id);
     EXPECT_EQ(ids.size(), 60u);
     for (int gap : {0, 25, 26, 31, 32, 65}) EXPECT_EQ(pianoStyle(gap), nullptr) << gap;
-    for (int id : {1, 24, 27, 30, 33, 64}) ASSERT_NE(pianoStyle(id), nullptr) << id;
+    for (int id : {1, 2, 16, 17, 22, 24, 27, 29, 30, 33, 48, 64}) ASSERT_NE(pianoStyle(id), nullptr) << id;
 
     EXPECT_EQ(pianoStyle(1)->pen.alpha(), 0);
     EXPECT_EQ(pianoStyle(1)->brush.alpha(), 0);
-    EXPECT_EQ(pianoStyle(2)->pen, rgba(96, 96, 96));
-    EXPECT_EQ(pianoStyle(2)->brush, rgba(0, 51, 92));
-    EXPECT_EQ(pianoStyle(16)->brush, rgba(200, 200, 200));
     EXPECT_EQ(pianoStyle(16)->hatch, 6);
-    EXPECT_EQ(pianoStyle(17)->pen, rgba(224, 40, 40));
     EXPECT_EQ(pianoStyle(17)->penWidth, 2);
     EXPECT_EQ(pianoStyle(17)->brush.alpha(), 0);
-    EXPECT_EQ(pianoStyle(22)->brush, rgba(101, 101, 101));
-    EXPECT_EQ(pianoStyle(29)->brush, rgba(208, 179, 170));
-}
-
-TEST(PianoStyles, TrackStylesCarryTheTrackColours)
-{
-    // Track 3: opaque outline, fill at alpha 150, lighter highlight pen.
-    EXPECT_EQ(pianoStyle(kNoteStyle + 3)->pen, rgba(149, 163, 65));
-    EXPECT_EQ(pianoStyle(kNoteStyle + 3)->brush, rgba(216, 246, 114, 150));
-    EXPECT_EQ(pianoStyle(kHighlightStyle + 3)->pen, rgba(239, 251, 197, 150));
-    EXPECT_EQ(pianoStyle(kHighlightStyle + 3)->brush, rgba(216, 246, 114, 150));
-    // The first and last tracks, and track 13 whose highlight fill differs.
-    EXPECT_EQ(pianoStyle(33)->pen, rgba(209, 4, 151));
-    EXPECT_EQ(pianoStyle(48)->brush, rgba(255, 201, 201, 150));
-    EXPECT_EQ(pianoStyle(kNoteStyle + 13)->brush, rgba(204, 130, 55, 150));
-    EXPECT_EQ(pianoStyle(kHighlightStyle + 13)->brush, rgba(204, 153, 102, 150));
-    EXPECT_EQ(pianoStyle(64)->pen, rgba(255, 233, 233, 150));
+    // {style, pen or brush, colour}. Track 3: opaque outline, fill at alpha 150,
+    // lighter highlight pen; the first and last tracks; track 13, whose highlight fill differs.
+    const std::tuple<int, bool, QColor> colours[] = {
+        {2, true, rgba(96, 96, 96)},    {2, false, rgba(0, 51, 92)},     {16, false, rgba(200, 200, 200)},
+        {17, true, rgba(224, 40, 40)},  {22, false, rgba(101, 101, 101)}, {29, false, rgba(208, 179, 170)},
+        {kNoteStyle + 3, true, rgba(149, 163, 65)},           {kNoteStyle + 3, false, rgba(216, 246, 114, 150)},
+        {kHighlightStyle + 3, true, rgba(239, 251, 197, 150)}, {33, true, rgba(209, 4, 151)},
+        {48, false, rgba(255, 201, 201, 150)},                {kNoteStyle + 13, false, rgba(204, 130, 55, 150)},
+        {kHighlightStyle + 13, false, rgba(204, 153, 102, 150)}, {64, true, rgba(255, 233, 233, 150)}};
+    for (const auto& [id, pen, colour] : colours)
+        EXPECT_EQ(pen ? pianoStyle(id)->pen : pianoStyle(id)->brush, colour) << id << (pen ? " pen" : " brush");
     // Every note style: opaque outline; highlight pens translucent; all fills at 150.
     for (int track = 0; track < 16; ++track) {
         EXPECT_EQ(pianoStyle(kNoteStyle + track)->pen.alpha(), 255) << track;
         EXPECT_EQ(pianoStyle(kHighlightStyle + track)->pen.alpha(), 150) << track;
         EXPECT_EQ(pianoStyle(kNoteStyle + track)->brush.alpha(), 150) << track;
-        EXPECT_EQ(pianoStyle(kHighlightStyle + track)->brush.alpha(), 150) << track;
         if (track != 13) {
             EXPECT_EQ(pianoStyle(kHighlightStyle + track)->brush, pianoStyle(kNoteStyle + track)->brush) << track;
         }
@@ -125,17 +114,13 @@ TEST_F(PianoRenderTest, NarrowBoxesDiamondsAndLines)
     const QColor pen(149, 163, 65);
     // A box one pixel wide is a single column of the outline colour.
     QImage image = draw(false, [](IPianoRender& r) { r.Box(kNoteStyle + 3, 5, 5, 6, 12); });
-    EXPECT_EQ(image.pixelColor(5, 5), pen);
-    EXPECT_EQ(image.pixelColor(5, 11), pen);
-    EXPECT_EQ(image.pixelColor(5, 12), background);
-    EXPECT_EQ(image.pixelColor(6, 8), background);
+    for (QPoint p : {QPoint(5, 5), QPoint(5, 11)}) EXPECT_EQ(image.pixelColor(p), pen) << p.y();
+    for (QPoint p : {QPoint(5, 12), QPoint(6, 8)}) EXPECT_EQ(image.pixelColor(p), background) << p.x() << "," << p.y();
 
     // Diamond(x, y, 8): tip at (x, y), widest row y + 4, bottom tip y + 8.
     image = draw(false, [](IPianoRender& r) { r.Diamond(kNoteStyle + 3, 20, 10, 8); });
-    EXPECT_EQ(image.pixelColor(20, 10), pen);
-    EXPECT_EQ(image.pixelColor(16, 14), pen);
-    EXPECT_EQ(image.pixelColor(24, 14), pen);
-    EXPECT_EQ(image.pixelColor(20, 18), pen);
+    for (QPoint tip : {QPoint(20, 10), QPoint(16, 14), QPoint(24, 14), QPoint(20, 18)})
+        EXPECT_EQ(image.pixelColor(tip), pen) << tip.x() << "," << tip.y();
     EXPECT_EQ(image.pixelColor(20, 14), QColor(216, 246, 114));
     for (QPoint corner : {QPoint(16, 10), QPoint(24, 10), QPoint(16, 18), QPoint(24, 18), QPoint(20, 19)})
         EXPECT_EQ(image.pixelColor(corner), background) << corner.x() << "," << corner.y();

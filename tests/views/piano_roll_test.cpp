@@ -224,23 +224,23 @@ TEST_F(PianoRollTest, CurrentTrackIsDrawnOnTopAndSelectionDecidesTheShape)
 TEST_F(PianoRollTest, GridFollowsTimebaseAndTimeSignature)
 {
     const int y = 100;  // a row without notes
-    QImage image = grab();
-    EXPECT_EQ(image.pixelColor(39 + 384, y), QColor(48, 48, 48));  // measure 1 at 4/4
-    EXPECT_EQ(image.pixelColor(39 + 288, y), QColor(74, 74, 74));  // beat 3
-
-    song.timing = TimingContext{96, 3, 4};
-    ctrl->songChanged();
-    image = grab();
-    EXPECT_EQ(image.pixelColor(39 + 288, y), QColor(48, 48, 48));
-    EXPECT_EQ(image.pixelColor(39 + 384, y), QColor(74, 74, 74));
-
+    const QColor measureLine(48, 48, 48);
+    const QColor beatLine(74, 74, 74);
+    struct Grid {
+        TimingContext timing;
+        int measure;  // the first measure line's tick
+        int beat;     // a beat line's tick
+    };
     // 6/8 at timebase 48: eighth-note beats of 24 ticks, measures of 144.
-    song.timing = TimingContext{48, 6, 8};
-    ctrl->songChanged();
-    image = grab();
-    EXPECT_EQ(image.pixelColor(39 + 144, y), QColor(48, 48, 48));
-    EXPECT_EQ(image.pixelColor(39 + 24, y), QColor(74, 74, 74));
-    EXPECT_NE(image.pixelColor(39 + 12, y), QColor(74, 74, 74));
+    for (const Grid& grid : {Grid{{96, 4, 4}, 384, 288}, Grid{{96, 3, 4}, 288, 384}, Grid{{48, 6, 8}, 144, 24}}) {
+        SCOPED_TRACE(grid.measure);
+        song.timing = grid.timing;
+        ctrl->songChanged();
+        const QImage image = grab();
+        EXPECT_EQ(image.pixelColor(39 + grid.measure, y), measureLine);
+        EXPECT_EQ(image.pixelColor(39 + grid.beat, y), beatLine);
+    }
+    EXPECT_NE(grab().pixelColor(39 + 12, y), beatLine);  // 6/8: nothing halfway between beats
 }
 
 TEST_F(PianoRollTest, KeyStripLabelsOnlyFromSixPixelRows)
@@ -260,7 +260,7 @@ TEST_F(PianoRollTest, KeyStripLabelsOnlyFromSixPixelRows)
     EXPECT_EQ(darkLabelPixels(), 0);
 }
 
-TEST_F(PianoRollTest, TooltipsForNotesAndMarkers)
+TEST_F(PianoRollTest, TooltipsMenuEntriesAndCommandsOfMarkers)
 {
     song.markers.push_back(Marker{432, 0x00FF8000, u"Intro"});
     ctrl->songChanged();
@@ -270,12 +270,6 @@ TEST_F(PianoRollTest, TooltipsForNotesAndMarkers)
     EXPECT_EQ(ctrl->tooltipAt(QPoint(39 + 434, 5)), QStringLiteral("Intro\nMeas 0001:0048"));
     EXPECT_EQ(ctrl->tooltipAt(QPoint(41, 5)), QStringLiteral("先頭\nMeas 0000:0000"));
     EXPECT_EQ(ctrl->tooltipAt(QPoint(39 + 300, 5)), QString());
-}
-
-TEST_F(PianoRollTest, MarkerMenuEntriesAndCommands)
-{
-    song.markers.push_back(Marker{432, 0, u"Intro"});
-    ctrl->songChanged();
 
     EXPECT_EQ(ctrl->markerIndexAt(QPoint(41, 5)), 0);
     EXPECT_EQ(ctrl->markerIndexAt(QPoint(39 + 434, 5)), 1);
