@@ -1,17 +1,22 @@
-// The software synthesizer rendered offline: no audio device is needed.
+// The software synthesizer rendered offline (no audio device is needed), and
+// the WAVE files its recording and the fast render write, field by field.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "playback/fluid_engine.h"
+#include "playback/offline_render.h"
 #include "playback/output_settings.h"
 #include "playback/pcm_capture.h"
 #include "playback/synth_out.h"
+#include "playback/wave_writer.h"
 #include "playback_support.h"
 #include "test_files.h"
 
@@ -237,6 +242,146 @@ TEST(Peaks, StereoMonoAndBlocksShorterThanAFrame)
     EXPECT_EQ(peakDecibels(32767), 0.0);
     EXPECT_EQ(peakDecibels(32768), 0.0);
     EXPECT_NEAR(peakDecibels(16384), 6.02, 0.01);
+}
+
+
+// The little-endian number of `bytes` bytes at `at`.
+uint32_t readLe(const std::string& s, size_t at, int bytes)
+{
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(s[at + static_cast<size_t>(i)]);
+    return value;
+}
+uint32_t u32(const std::string& s, size_t at) { return readLe(s, at, 4); }
+uint32_t u16(const std::string& s, size_t at) { return readLe(s, at, 2); }
+
+// Checks every header field of a 16-bit PCM file and returns its data size.
+uint32_t checkHeader(const std::string& file, uint32_t rate, uint16_t channels)
+{
+    EXPECT_GE(file.size(), 46u);
+    if (file.size() < 46) return 0;
+    for (const auto& [at, id] : {std::pair<size_t, const char*>{0, "RIFF"}, {8, "WAVE"}, {12, "fmt "}, {38, "data"}})
+        EXPECT_EQ(file.substr(at, 4), id) << at;
+    // fmt: size 18, PCM, channels, rate, bytes a second, block align, 16 bits, no extra bytes.
+    EXPECT_EQ(u32(file, 16), 18u);
+    EXPECT_EQ((std::array<uint32_t, 7>{u16(file, 20), u16(file, 22), u32(file, 24), u32(file, 28), u16(file, 32),
+                                       u16(file, 34), u16(file, 36)}),
+              (std::array<uint32_t, 7>{1, channels, rate, rate * channels * 2, channels * 2u, 16, 0}));
+    const uint32_t data = u32(file, 42);
+    EXPECT_EQ(u32(file, 4), 38 + data);
+    EXPECT_EQ(file.size(), 46u + data);
+    return data;
+}
+
+bool silent(const std::string& file, size_t from, size_t to)
+{
+    for (size_t i = from; i + 1 < to && i + 1 < file.size(); i += 2) {
+        if (u16(file, i) != 0) return false;
+    }
+    return true;
+}
+
+TEST(WaveFileWriter, WritesTheHeaderAndPatchesTheSizes)
+{
+    const auto path = test::tempPath("writer.wav");
+    WaveFileWriter writer;
+    ASSERT_TRUE(writer.open(path, {11025, 1}));
+    const std::string opened = test::readBytes(path);
+    ASSERT_EQ(opened.size(), kWaveHeaderSize);
+    EXPECT_EQ(u32(opened, 4), 0u);  // patched only at the end
+    const char audio[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_TRUE(writer.append(audio, sizeof audio));
+    ASSERT_TRUE(writer.finish());
+    const std::string file = test::readBytes(path);
+    EXPECT_EQ(checkHeader(file, 11025, 1), 6u);
+    EXPECT_EQ(file.substr(46), std::string(audio, 6));
+    EXPECT_FALSE(writer.open(test::tempPath("no-such-folder") / "x.wav", {44100, 2}));
+}
+
+TEST(Recording, RecordsEveryRenderedBlockUntilStopped)
+{
+    const auto synth = generalMidiSynth();
+    const auto path = test::tempPath("recording.wav");
+    EXPECT_EQ(synth->StartRecording(path), 0);
+    EXPECT_EQ(synth->StartRecording(test::tempPath("second.wav")), 1);  // already recording
+    synth->ShortMsg(0x90, 0, 60, 100);
+    synth->RenderBlock(1000);
+    synth->RenderBlock(5000);  // longer than one internal chunk
+    EXPECT_EQ(synth->recordedBytes(), 6000u * 4);
+    EXPECT_EQ(synth->StopRecording(), 0);
+    synth->RenderBlock(100);  // not recorded any more
+    const std::string file = test::readBytes(path);
+    EXPECT_EQ(checkHeader(file, 22050, 2), 6000u * 4);
+    EXPECT_FALSE(silent(file, 46, file.size()));
+}
+
+TEST(Recording, AnAbortedRecordingIsAValidFile)
+{
+    const auto synth = generalMidiSynth();
+    const auto path = test::tempPath("aborted.wav");
+    ASSERT_EQ(synth->StartRecording(path), 0);
+    synth->RenderBlock(333);
+    synth->Close();  // closing the output ends the recording first
+    const std::string file = test::readBytes(path);
+    EXPECT_EQ(checkHeader(file, 22050, 2), 333u * 4);
+
+    ASSERT_EQ(synth->StartRecording(test::tempPath("closed.wav")), 1);  // not open
+    ASSERT_EQ(synth->Open(0), 0);
+    ASSERT_EQ(synth->StartRecording(path), 0);
+    synth->StopRecording();  // right after the start: no audio at all
+    EXPECT_EQ(checkHeader(test::readBytes(path), 22050, 2), 0u);
+    EXPECT_EQ(synth->StartRecording(test::tempPath("no-such-folder") / "x.wav"), 1);
+}
+
+TEST(FastRender, WritesTheWholeSongWithItsTailAtOnce)
+{
+    Song song;
+    test::fillSong(song, {u"t120 c4", u"e4"});  // 96 ticks: half a second
+    RenderOptions options;
+    options.synth = stereo22k();
+    std::vector<int32_t> ticks;
+    options.progress = [&ticks](int32_t tick, int32_t end) {
+        ticks.push_back(tick);
+        EXPECT_EQ(end, 96);
+        return true;
+    };
+    const auto path = test::tempPath("render.wav");
+    const RenderResult result = renderSongToWave(song, options, path);
+    ASSERT_EQ(result.status, RenderStatus::Ok);
+    // The song, the 10 ms before the closing all-notes-off, and 500 ms of tail.
+    const uint32_t frames = 11025 + 220 + 11025;
+    EXPECT_EQ(result.dataBytes, frames * 4);
+    const std::string file = test::readBytes(path);
+    EXPECT_EQ(checkHeader(file, 22050, 2), frames * 4);
+    EXPECT_FALSE(silent(file, 46, 46 + 441 * 4)) << "the first note sounds within 20 ms";
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
+    EXPECT_EQ(ticks.back(), 96);
+
+    // An independent reader agrees.
+    const std::string command = "soxi -s '" + path.string() + "' > '" + path.string() + ".txt'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(std::stoul(test::readBytes(path.string() + ".txt")), frames);
+}
+
+TEST(FastRender, MonoAndCancelledRendersAreValidFiles)
+{
+    Song song;
+    test::fillSong(song, {u"c1c1c1c1"});
+    RenderOptions options;
+    options.synth = {11025, 1, true, true, true, 80};
+    options.progress = [](int32_t tick, int32_t) { return tick < 200; };
+    const auto path = test::tempPath("cancelled.wav");
+    const RenderResult result = renderSongToWave(song, options, path);
+    EXPECT_EQ(result.status, RenderStatus::Cancelled);
+    const std::string file = test::readBytes(path);
+    EXPECT_EQ(checkHeader(file, 11025, 1), result.dataBytes);
+    EXPECT_LT(result.dataBytes, 11025u * 2 * 8);  // well short of the 8 s song
+
+    options.bankPath = test::tempPath("missing.sf2").string();
+    EXPECT_EQ(renderSongToWave(song, options, path).status, RenderStatus::BankFailed);
+    options.bankPath.clear();
+    EXPECT_EQ(renderSongToWave(song, options, test::tempPath("no-such-folder") / "x.wav").status, RenderStatus::FileFailed);
 }
 
 }  // namespace
