@@ -14,7 +14,6 @@
 #include "document/read_status.h"
 #include "gui/key_mapping.h"
 #include "gui/main_window_fixture.h"
-#include "gui/program_signals.h"
 #include "gui/qt_text.h"
 #include "views/code_list_ctrl.h"
 #include "views/piano_roll_ctrl.h"
@@ -153,9 +152,13 @@ TEST_F(MainWindowTest, OpeningReadsTheDocumentAndFailureKeepsTheCurrentOne)
                                                                                 ReadStatus::of(ReadStatusKind::DamagedExtension)))}));
 }
 
-TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
+// On a shown window, the panes show the caret's state in full, and a new document's tabs are on screen.
+TEST_F(MainWindowTest, StatusPanesFollowTheCaretAtTheirFullSize)
 {
     auto& w = makeWindow();
+    w.show();
+    QTest::qWait(50);
+    EXPECT_EQ(w.tabBar().height(), w.tabBar().sizeHint().height());
     type(0, "t150l8.o5v12c");
     QTest::keyClick(&editor(0), Qt::Key_Return);
     type(0, "d");
@@ -165,6 +168,11 @@ TEST_F(MainWindowTest, StatusPanesFollowTheCaret)
     EXPECT_EQ(w.statusText(2), "文字数 : 14");  // line breaks are not characters of the game
     EXPECT_EQ(w.statusText(3), "Tempo 150, Octave 5, Velocity 12, L8.");
     EXPECT_EQ(w.statusText(4), "1 行 1 列");  // (line, column) from 0, as the editor counts
+    for (int pane = 0; pane < 5; ++pane) {
+        const auto* label = w.findChild<QLabel*>(QStringLiteral("StatusPane%1").arg(pane));
+        ASSERT_NE(label, nullptr);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << "pane " << pane << " is cut: " << label->text().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, TrackCommandsAndTheirUndo)
@@ -242,18 +250,6 @@ TEST_F(MainWindowTest, AutosaveWritesOneFilePerDocumentBeforeCommands)
               1);
 }
 
-TEST_F(MainWindowTest, BusyWindowIgnoresIdleOnlyCommands)
-{
-    auto& w = makeWindow();
-    type(0, "c");
-    // A window with no device cannot start playing; Play reports failure and stays idle.
-    failDevice();
-    w.runCommand(command::kPlayToggle);
-    EXPECT_FALSE(w.isBusy());
-    w.runCommand(command::kTrackAdd);
-    EXPECT_EQ(w.tabBar().count(), 4);
-}
-
 // No leaves it at the message, Yes opens the preferences on their MIDI page.
 TEST_F(MainWindowTest, StartUpAsksAboutTheMidiSettingsWhenTheDeviceFails)
 {
@@ -312,20 +308,6 @@ TEST_F(MainWindowTest, SessionEndKeepsAModifiedDocumentInTheAutosaveFile)
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "ZEMA.ini"));
 }
 
-TEST_F(MainWindowTest, ShownWindowGivesTabsAndPanesTheirFullSize)
-{
-    auto& w = makeWindow();
-    w.show();
-    QTest::qWait(50);
-    EXPECT_EQ(w.tabBar().height(), w.tabBar().sizeHint().height());  // a new document's tabs are on screen
-    type(0, "t150l8.o5v12c");
-    for (int pane = 0; pane < 5; ++pane) {
-        const auto* label = w.findChild<QLabel*>(QStringLiteral("StatusPane%1").arg(pane));
-        ASSERT_NE(label, nullptr);
-        EXPECT_GE(label->width(), label->sizeHint().width()) << "pane " << pane << " is cut: " << label->text().toStdString();
-    }
-}
-
 TEST_F(MainWindowTest, DroppedFileOpensAfterThePrompt)
 {
     auto& w = makeWindow();
@@ -346,29 +328,15 @@ TEST_F(MainWindowTest, DroppedFileOpensAfterThePrompt)
     EXPECT_EQ(w.documentPath(), path);
 }
 
-// The real program ends cleanly on SIGTERM: exit status 0 and the settings
-// written, even while its start-up message box is open.
-TEST(MainProgram, TerminateSignalEndsWithStatusZeroAndWritesSettings)
-{
-    (void)test::qtApp();
-    test::TempFolder folder;
-    QProcess program;
-    ASSERT_NO_FATAL_FAILURE(
-        test::startProgram(program, folder.path(), {QString::fromStdString(ZEMA_SOURCE_DIR "/resources/demo/demo.mml")}));
-    const auto ini = folder.path() / "ZEMA.ini";
-    for (int i = 0; i < 200 && !std::filesystem::exists(ini); ++i) QTest::qWait(50);
-    ASSERT_NO_FATAL_FAILURE(test::signalProgram(program, SIGTERM, [&] { std::filesystem::remove(ini); }));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_TRUE(std::filesystem::exists(ini));
-}
-
 TEST_F(MainWindowTest, PlaybackMakesTheWindowBusyUntilItStops)
 {
     auto& w = makeWindow();
     w.player().setRealtimePriority(false);
-    countingDevice();
     type(0, "t255l64cdefgab>cdefgab>c1");
+    failDevice();
+    w.runCommand(command::kPlayToggle);  // no device: Play fails and the window stays idle
+    EXPECT_FALSE(w.isBusy());
+    countingDevice();
     w.runCommand(command::kPlayToggle);
     ASSERT_TRUE(w.isBusy());
     EXPECT_TRUE(editor(0).playbackFlag());
@@ -478,7 +446,7 @@ TEST_F(LanguageWindowTest, AboutBoxCreditsTheLoadedTranslatorAndNamesTheLibrarie
     EXPECT_TRUE(shown[3].contains(QStringLiteral("(MIT-style License)"))) << shown[3].toStdString();
 }
 
-TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesAndKeepsTheTarget)
+TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesKeepsTheTargetAndReportsABadFile)
 {
     auto& w = makeWindowWithEnglish();
     const int32_t english = userEnglishCommand();
@@ -513,17 +481,13 @@ TEST_F(LanguageWindowTest, SwitchingToEnglishAndBackRetranslatesAndKeepsTheTarge
     EXPECT_EQ(targets()->currentIndex(), 3);
     w.storeSettings();
     EXPECT_EQ(loadLanguageFile(folder.path() / "ZEMA.ini"), u"");
-}
 
-TEST_F(LanguageWindowTest, AFileThatFailsToLoadIsReportedAndTheLanguageStays)
-{
-    auto& w = makeWindowWithEnglish();
-    const int32_t english = userEnglishCommand();
+    // A file that fails to load is reported and the language stays.
     test::writeBytes(folder.path() / "Languages/English.lng", "[Information]\nVersion={0}\n");
     w.runCommand(english);
     EXPECT_EQ(messages, (Messages{{QMessageBox::Critical, "言語ファイルの読み込みに失敗しました。"}}));
     EXPECT_FALSE(w.language().isLoaded());
-    EXPECT_EQ(w.action(command::kFileNew)->text(), "新規作成(&N)");
+    japanese();
 }
 
 TEST_F(MainWindowTest, MenuEntriesAreEnabledByTheirAreasAndLaterDialogsStayOff)

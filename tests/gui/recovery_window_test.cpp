@@ -157,29 +157,36 @@ TEST_F(RecoveryWindowTest, TypingAfterARecompileReachesTheAutosaveAndTheSavedFil
 }
 
 // The real program marks its run while it lives: a kill leaves the marker
-// for the next start, SIGTERM on an unchanged document removes it.
-TEST(MainProgramRun, MarkerOutlivesAKillButNotAnOrderlyEnd)
+// for the next start; SIGTERM, even while the start-up message box is open,
+// ends it with status 0, the settings written and the marker removed.
+TEST(MainProgram, KillLeavesTheRunMarkerAndTerminateEndsCleanly)
 {
     (void)test::qtApp();
     for (const int signal : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE(signal);
         test::TempFolder folder;
         QProcess program;
-        ASSERT_NO_FATAL_FAILURE(test::startProgram(program, folder.path()));
+        ASSERT_NO_FATAL_FAILURE(test::startProgram(program, folder.path(),
+                                                   {QStringLiteral(ZEMA_SOURCE_DIR "/resources/demo/demo.mml")}));
+        const auto ini = folder.path() / "ZEMA.ini";
         std::vector<RunMarkerInfo> markers;
-        for (int i = 0; i < 200 && markers.empty(); ++i) {
+        for (int i = 0; i < 200 && (markers.empty() || !std::filesystem::exists(ini)); ++i) {
             QTest::qWait(50);
             markers = findRunMarkers(folder.path());
         }
         ASSERT_EQ(markers.size(), 1U);
         EXPECT_TRUE(markers[0].running);
         EXPECT_EQ(markers[0].pid, program.processId());
-        ASSERT_NO_FATAL_FAILURE(test::signalProgram(program, signal));
+        ASSERT_NO_FATAL_FAILURE(test::signalProgram(program, signal, [&] { std::filesystem::remove(ini); }));
         markers = findRunMarkers(folder.path());
         if (signal == SIGKILL) {
             ASSERT_EQ(markers.size(), 1U);
             EXPECT_FALSE(markers[0].running);
         } else {
             EXPECT_TRUE(markers.empty());
+            EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(program.exitCode(), 0);
+            EXPECT_TRUE(std::filesystem::exists(ini));
         }
     }
 }
