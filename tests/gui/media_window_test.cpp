@@ -6,11 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 
 #include "app/command_table.h"
 #include "core/strings.h"
@@ -274,11 +272,10 @@ TEST_F(MediaWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
 
     EXPECT_EQ(messages, (Messages{{QMessageBox::Critical, "標準MIDIファイルが保存できませんでした。"}}));
     EXPECT_EQ(test::readBytes(target), "the old file");
-    size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-        entries += entry.path().extension() == ".mid" || entry.path().filename().string().starts_with(".old") ? 1 : 0;
-    }
-    EXPECT_EQ(entries, 1u);  // no temporary file left behind
+    const auto entries = std::count_if(std::filesystem::directory_iterator(folder.path()), {}, [](const auto& entry) {
+        return entry.path().extension() == ".mid" || entry.path().filename().string().starts_with(".old");
+    });
+    EXPECT_EQ(entries, 1);  // no temporary file left behind
 }
 
 TEST_F(MediaWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
