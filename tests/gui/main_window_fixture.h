@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -30,6 +31,20 @@
 #include "gui/scripted_messages.h"
 
 namespace zema {
+
+// A device that counts the note-ons reaching it; nothing else.
+class CountingMidi final : public IMidi {
+public:
+    int Open(uint32_t) override { return 0; }
+    int Close() override { return 0; }
+    int ShortMsg(uint8_t status, uint8_t, uint8_t, uint8_t) override
+    {
+        if ((status & 0xF0) == 0x90) ++noteOns;
+        return 0;
+    }
+    int LongMsg(const uint8_t*, uint32_t) override { return 0; }
+    std::atomic<int> noteOns{0};
+};
 
 // The window with scripted answers: every message is recorded and answered
 // from the queue (OK when it is empty), dialogs return the prepared paths.
@@ -87,6 +102,38 @@ protected:
         return *window;
     }
 
+    CMainWindow& makeWindowWithTracks(int count)
+    {
+        Settings settings;
+        settings.defaultTrackCount = count;
+        return makeWindow(settings);
+    }
+
+    // The window's output device cannot be opened.
+    void failDevice()
+    {
+        window->player().setDeviceFactory([](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
+            code = 1;
+            return nullptr;
+        });
+    }
+
+    // The window's output opens a CountingMidi each time, recorded below.
+    void countingDevice()
+    {
+        window->player().setSleeper([](int) {});
+        window->player().setDeviceFactory([this](const OutputSettings& settings, int& code) -> std::unique_ptr<IMidi> {
+            code = 0;
+            opened.push_back(settings.kind);
+            auto made = std::make_unique<CountingMidi>();
+            device = made.get();
+            return made;
+        });
+    }
+
+    // `name` in the test's folder.
+    QString pathIn(const std::string& name) const { return QString::fromStdString((folder.path() / name).string()); }
+
     CMMLEditor& editor(int slot) { return *window->editorFrame().editor(slot); }
 
     void type(int slot, const char* text)
@@ -111,6 +158,8 @@ protected:
 
     test::TempFolder folder;
     std::unique_ptr<CMainWindow> window;
+    CountingMidi* device = nullptr;  // the last device opened by countingDevice(), and the kinds asked for
+    std::vector<OutputKind> opened;
     QString savePath;
     std::vector<QString> saveProposals;  // what each Save As dialog was opened with
     QString openPath;
@@ -130,6 +179,11 @@ protected:
         QString title;
         QString proposed;
         QString suffix;
+        friend bool operator==(const ExportPrompt&, const ExportPrompt&) = default;
+        friend void PrintTo(const ExportPrompt& p, std::ostream* os)
+        {
+            *os << p.title.toStdString() << " | " << p.proposed.toStdString() << " | " << p.suffix.toStdString();
+        }
     };
     std::vector<ExportPrompt> exportPrompts;
     std::optional<ChosenFile> exportChoice;

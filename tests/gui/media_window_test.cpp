@@ -6,11 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 
 #include "app/command_table.h"
 #include "core/strings.h"
@@ -150,10 +148,8 @@ TEST_F(MediaWindowTest, TheImportDialogRefusesWhatCannotBeConverted)
     w.runCommand(command::kImportSmf);
     EXPECT_EQ(listed, (QStringList{QStringLiteral(" 1 : A01"), QStringLiteral(" 2 : A02")}));
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[1].icon, QMessageBox::Warning);
-    EXPECT_EQ(messages[1].text, QStringLiteral("トラックが選択されていません。"));
-    EXPECT_EQ(messages[2].text,
-              QStringLiteral("1MIDIトラック→複数MMLトラック変換では\nトラックを１つだけ選択してください。"));
+    EXPECT_EQ(messages[1], (Message{QMessageBox::Warning, "トラックが選択されていません。"}));
+    EXPECT_EQ(messages[2].text, "1MIDIトラック→複数MMLトラック変換では\nトラックを１つだけ選択してください。");
     // Cancelled: the document and the stored choices stay.
     EXPECT_EQ(w.song().tracks[0].text, u"cde");
     EXPECT_FALSE(w.settings().smfSpreadTrack);
@@ -176,10 +172,10 @@ TEST_F(MediaWindowTest, AFileThatIsNoMidiFileIsRefusedBeforeTheDialog)
         bool shown = false;
         onSmfImport = [&](CMMLSmfImportDlg&) { return shown = true; };
         w.runCommand(command::kImportSmf);
-        EXPECT_FALSE(shown) << row.file;
-        ASSERT_EQ(messages.size(), 1u) << row.file;  // no modified prompt either
-        EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(messages[0].text, QStringLiteral("標準MIDIファイルの解析に失敗しました。\n") + qt(readStatusText(row.reason)));
+        SCOPED_TRACE(row.file);
+        EXPECT_FALSE(shown);
+        EXPECT_EQ(messages, (Messages{{QMessageBox::Critical,  // no modified prompt either
+                                       "標準MIDIファイルの解析に失敗しました。\n" + qt(readStatusText(row.reason))}}));
         EXPECT_EQ(w.song().tracks[0].text, u"cde");
     }
 }
@@ -220,8 +216,7 @@ TEST_F(MediaWindowTest, SelectedTracksWithNothingToConvertKeepTheCurrentDocument
     };
     w.runCommand(command::kImportSmf);
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].icon, QMessageBox::Warning);
-    EXPECT_EQ(messages[1].text, QStringLiteral("選択したトラックには変換できるイベントがありません。"));
+    EXPECT_EQ(messages[1], (Message{QMessageBox::Warning, "選択したトラックには変換できるイベントがありません。"}));
     EXPECT_EQ(w.song().tracks[0].text, u"cde");
 }
 
@@ -230,7 +225,7 @@ TEST_F(MediaWindowTest, MidiExportWritesTheFormatOfTheChosenFilterEntry)
     auto& w = makeWindow();
     type(0, "t120 cde");
     type(1, "c");
-    const QString target = QString::fromStdString((folder.path() / "song.mid").string());
+    const QString target = pathIn("song.mid");
     struct Row {
         int filter;
         int32_t format;
@@ -248,9 +243,7 @@ TEST_F(MediaWindowTest, MidiExportWritesTheFormatOfTheChosenFilterEntry)
     }
     EXPECT_TRUE(messages.empty());
     ASSERT_FALSE(exportPrompts.empty());
-    EXPECT_EQ(exportPrompts[0].title, QStringLiteral("名前を付けて標準MIDIファイルをエクスポート"));
-    EXPECT_EQ(exportPrompts[0].proposed, QStringLiteral("名称未設定"));
-    EXPECT_EQ(exportPrompts[0].suffix, QStringLiteral("mid"));
+    EXPECT_EQ(exportPrompts[0], (ExportPrompt{"名前を付けて標準MIDIファイルをエクスポート", "名称未設定", "mid"}));
 
     // Cancelled: nothing written.
     exportChoice.reset();
@@ -265,7 +258,7 @@ TEST_F(MediaWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
     type(0, std::string(300, 'c').c_str());
     const auto target = folder.path() / "old.mid";
     test::writeBytes(target, "the old file");
-    exportChoice = ChosenFile{QString::fromStdString(target.string()), 0};
+    exportChoice = ChosenFile{pathIn("old.mid"), 0};
     // The disk takes no more than 64 bytes per file.
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -277,15 +270,12 @@ TEST_F(MediaWindowTest, AFailedMidiExportLeavesTheOldFileAsItWas)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, previous);
 
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(messages[0].text, QStringLiteral("標準MIDIファイルが保存できませんでした。"));
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Critical, "標準MIDIファイルが保存できませんでした。"}}));
     EXPECT_EQ(test::readBytes(target), "the old file");
-    size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-        entries += entry.path().extension() == ".mid" || entry.path().filename().string().starts_with(".old") ? 1 : 0;
-    }
-    EXPECT_EQ(entries, 1u);  // no temporary file left behind
+    const auto entries = std::count_if(std::filesystem::directory_iterator(folder.path()), {}, [](const auto& entry) {
+        return entry.path().extension() == ".mid" || entry.path().filename().string().starts_with(".old");
+    });
+    EXPECT_EQ(entries, 1);  // no temporary file left behind
 }
 
 TEST_F(MediaWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
@@ -297,7 +287,7 @@ TEST_F(MediaWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
     w.show();
     type(0, "t240 l8 cdefgab");
     const auto target = folder.path() / "song.wav";
-    exportChoice = ChosenFile{QString::fromStdString(target.string()), 0};
+    exportChoice = ChosenFile{pathIn("song.wav"), 0};
     int result = -1;
     QString buttonText;
     QString hiddenTitle;
@@ -317,13 +307,9 @@ TEST_F(MediaWindowTest, WaveExportRendersTheSongIntoAValidRiffFile)
     EXPECT_TRUE(hiddenWhileRendering);
     EXPECT_EQ(hiddenTitle, QStringLiteral("ZEMA Waveファイルを出力中"));
     EXPECT_TRUE(w.isVisible());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Information);
-    EXPECT_EQ(messages[0].text, QStringLiteral("WAVEファイルの出力が終了しました。"));
-    ASSERT_EQ(exportPrompts.size(), 1u);
-    EXPECT_EQ(exportPrompts[0].title, QStringLiteral("名前を付けてWaveファイルをエクスポート"));
-    EXPECT_EQ(exportPrompts[0].proposed, QStringLiteral("名称未設定.wav"));
-    EXPECT_EQ(exportPrompts[0].suffix, QStringLiteral("wav"));
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Information, "WAVEファイルの出力が終了しました。"}}));
+    EXPECT_EQ(exportPrompts,
+              (std::vector<ExportPrompt>{{"名前を付けてWaveファイルをエクスポート", "名称未設定.wav", "wav"}}));
     // Seven eighths at tempo 240 and the tail: well over a second of audio.
     EXPECT_GT(waveDataBytes(test::readBytes(target), 8000, 2), 8000 * 4);
 }
@@ -337,7 +323,7 @@ TEST_F(MediaWindowTest, WaveExportAbortAsksAndLeavesAValidFile)
     auto& w = makeWindow(settings);
     type(0, "t60 c1c1c1c1c1c1c1c1");
     const auto target = folder.path() / "aborted.wav";
-    exportChoice = ChosenFile{QString::fromStdString(target.string()), 0};
+    exportChoice = ChosenFile{pathIn("aborted.wav"), 0};
     answers = {QMessageBox::Yes};
     int result = -1;
     onWaveExport = [&](CMMLWaveExportDlg& dialog) {
@@ -346,21 +332,17 @@ TEST_F(MediaWindowTest, WaveExportAbortAsksAndLeavesAValidFile)
     };
     w.runCommand(command::kExportWav);
     EXPECT_EQ(result, QDialog::Rejected);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Question);
-    EXPECT_EQ(messages[0].text, QStringLiteral("出力を中断しますか？"));
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Question, "出力を中断しますか？"}}));
     EXPECT_GE(waveDataBytes(test::readBytes(target), 8000, 1), 0);
 
     // A folder that takes no file: the message, and no render.
     messages.clear();
-    exportChoice = ChosenFile{QString::fromStdString((folder.path() / "missing" / "x.wav").string()), 0};
+    exportChoice = ChosenFile{pathIn("missing/x.wav"), 0};
     bool shown = false;
     onWaveExport = [&](CMMLWaveExportDlg&) { shown = true; };
     w.runCommand(command::kExportWav);
     EXPECT_FALSE(shown);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(messages[0].text, QStringLiteral("WAVEファイルの出力に失敗しました。"));
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Critical, "WAVEファイルの出力に失敗しました。"}}));
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #pragma once
 
-// Waiting for a started program to be ready for a signal.
+// Starting the real program and waiting for it to be ready for a signal.
 
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStringList>
 #include <QTest>
+#include <csignal>
+#include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <sys/types.h>
@@ -25,6 +32,29 @@ inline bool waitUntilCatches(pid_t pid, int signal, int timeoutMs = 20000)
         QTest::qWait(20);
     }
     return false;
+}
+
+// Starts the program offscreen on settings folder `config` with `files` to open.
+inline void startProgram(QProcess& program, const std::filesystem::path& config, const QStringList& files = {})
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // Under the sanitizers, toolkit allocations alive at exit must not turn the exit status.
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    program.setProcessEnvironment(environment);
+    program.start(ZEMA_GUI_PATH, QStringList{"--config-dir", QString::fromStdString(config.string())} + files);
+    ASSERT_TRUE(program.waitForStarted(10000));
+}
+
+// Sends `signal` once the program's event loop runs (after `before`), and waits for its end.
+inline void signalProgram(QProcess& program, int signal, const std::function<void()>& before = {})
+{
+    const auto pid = static_cast<pid_t>(program.processId());
+    ASSERT_TRUE(waitUntilCatches(pid, SIGTERM));
+    QTest::qWait(300);  // into the event loop
+    if (before) before();
+    ::kill(pid, signal);
+    ASSERT_TRUE(program.waitForFinished(20000));
 }
 
 }  // namespace zema::test

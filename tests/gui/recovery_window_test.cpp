@@ -19,13 +19,11 @@ namespace {
 
 class RecoveryWindowTest : public MainWindowTest {
 protected:
-    void writeBytes(const std::string& name, const std::string& bytes) { (void)writeDocument(name, bytes); }
-
     // A run that ended without removing its marker, and what it autosaved.
     std::filesystem::path leftBehind(const std::string& name, const std::u16string& text,
                                      const std::filesystem::path& document = {})
     {
-        writeBytes("ZEMA-100-1.lock", "pid=1\n");
+        (void)writeDocument("ZEMA-100-1.lock", "pid=1\n");
         std::filesystem::create_directories(folder / "autosave");
         DocumentData data;
         data.slots[0].used = true;
@@ -41,21 +39,10 @@ protected:
     {
         auto& w = makeWindow();
         w.setRunId("555-5");
-        w.player().setDeviceFactory([](const OutputSettings&, int& code) -> std::unique_ptr<IMidi> {
-            code = 0;
-            return std::make_unique<NullMidi>();
-        });
+        countingDevice();
         w.startUp(QString());
         return w;
     }
-
-    class NullMidi final : public IMidi {
-    public:
-        int Open(uint32_t) override { return 0; }
-        int Close() override { return 0; }
-        int ShortMsg(uint8_t, uint8_t, uint8_t, uint8_t) override { return 0; }
-        int LongMsg(const uint8_t*, uint32_t) override { return 0; }
-    };
 };
 
 TEST_F(RecoveryWindowTest, DiscardsOneAndOpensTheOtherAsAModifiedDocumentUnderItsPath)
@@ -148,7 +135,7 @@ TEST_F(RecoveryWindowTest, AFailedAutosaveIsShownInTheStatusBarUntilOneSucceeds)
 
     // No folder can be made: shown too, at once.
     std::filesystem::remove_all(folder / "autosave");
-    writeBytes("autosave", "a file in the folder's place");
+    (void)writeDocument("autosave", "a file in the folder's place");
     w.runCommand(command::kTrackSelectRight);
     EXPECT_TRUE(w.autosaveNotice().startsWith(QStringLiteral("自動保存に失敗しました: ")));
 }
@@ -164,43 +151,42 @@ TEST_F(RecoveryWindowTest, TypingAfterARecompileReachesTheAutosaveAndTheSavedFil
     w.runCommand(command::kTrackSelectRight);
     w.waitForAutosaves();
     EXPECT_NE(test::readBytes(w.autosavePath()).find("t140 cdefgab"), std::string::npos);
-    savePath = QString::fromStdString((folder / "typed.mml").string());
+    savePath = pathIn("typed.mml");
     ASSERT_TRUE(w.saveDocument(false));
     EXPECT_NE(test::readBytes(folder / "typed.mml").find("t140 cdefgab"), std::string::npos);
 }
 
 // The real program marks its run while it lives: a kill leaves the marker
-// for the next start, SIGTERM on an unchanged document removes it.
-TEST(MainProgramRun, MarkerOutlivesAKillButNotAnOrderlyEnd)
+// for the next start; SIGTERM, even while the start-up message box is open,
+// ends it with status 0, the settings written and the marker removed.
+TEST(MainProgram, KillLeavesTheRunMarkerAndTerminateEndsCleanly)
 {
     (void)test::qtApp();
     for (const int signal : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE(signal);
         test::TempFolder folder;
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-        program.setProcessEnvironment(environment);
-        program.start(ZEMA_GUI_PATH, {"--config-dir", QString::fromStdString(folder.path().string())});
-        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_NO_FATAL_FAILURE(test::startProgram(program, folder.path(),
+                                                   {QStringLiteral(ZEMA_SOURCE_DIR "/resources/demo/demo.mml")}));
+        const auto ini = folder.path() / "ZEMA.ini";
         std::vector<RunMarkerInfo> markers;
-        for (int i = 0; i < 200 && markers.empty(); ++i) {
+        for (int i = 0; i < 200 && (markers.empty() || !std::filesystem::exists(ini)); ++i) {
             QTest::qWait(50);
             markers = findRunMarkers(folder.path());
         }
         ASSERT_EQ(markers.size(), 1U);
         EXPECT_TRUE(markers[0].running);
         EXPECT_EQ(markers[0].pid, program.processId());
-        ASSERT_TRUE(test::waitUntilCatches(static_cast<pid_t>(program.processId()), SIGTERM));
-        QTest::qWait(300);  // into the event loop
-        ::kill(static_cast<pid_t>(program.processId()), signal);
-        ASSERT_TRUE(program.waitForFinished(20000));
+        ASSERT_NO_FATAL_FAILURE(test::signalProgram(program, signal, [&] { std::filesystem::remove(ini); }));
         markers = findRunMarkers(folder.path());
         if (signal == SIGKILL) {
             ASSERT_EQ(markers.size(), 1U);
             EXPECT_FALSE(markers[0].running);
         } else {
             EXPECT_TRUE(markers.empty());
+            EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(program.exitCode(), 0);
+            EXPECT_TRUE(std::filesystem::exists(ini));
         }
     }
 }

@@ -87,14 +87,11 @@ TEST_F(RollEditTest, AddMoveAndResizeFollowTheGridAndUndoStepByStep)
 
         // Each gesture is one step of the document history, and the editor shows the text.
         EXPECT_EQ(editor(slot).text(), afterResize);
-        using Texts = std::initializer_list<const std::u16string*>;
-        for (const std::u16string* expected : Texts{&afterMove, &afterAdd, &original}) {
-            window->runCommand(command::kUndo);
-            window->recompilePending();
-            EXPECT_EQ(text(), *expected);
-        }
-        for (const std::u16string* expected : Texts{&afterAdd, &afterMove, &afterResize}) {
-            window->runCommand(command::kRedo);
+        using Step = std::pair<int32_t, const std::u16string*>;
+        for (const auto& [command, expected] : {Step{command::kUndo, &afterMove}, Step{command::kUndo, &afterAdd},
+                                                Step{command::kUndo, &original}, Step{command::kRedo, &afterAdd},
+                                                Step{command::kRedo, &afterMove}, Step{command::kRedo, &afterResize}}) {
+            window->runCommand(command);
             window->recompilePending();
             EXPECT_EQ(text(), *expected);
         }

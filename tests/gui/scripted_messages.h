@@ -4,6 +4,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 namespace zema::test {
@@ -14,8 +15,11 @@ struct ScriptedMessages {
     struct Message {
         QMessageBox::Icon icon;
         QString text;
+        friend bool operator==(const Message&, const Message&) = default;
+        friend void PrintTo(const Message& m, std::ostream* os) { *os << m.icon << " " << m.text.toStdString(); }
     };
-    std::vector<Message> messages;
+    using Messages = std::vector<Message>;
+    Messages messages;
     std::deque<QMessageBox::StandardButton> answers;
 
     [[nodiscard]] std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString&,

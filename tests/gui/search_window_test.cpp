@@ -52,9 +52,7 @@ TEST_F(SearchWindowTest, FindsRoundTheTrackAndReportsMisses)
 
     dialog.searchText().setEditText("x");
     dialog.findDown();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Information);
-    EXPECT_EQ(messages[0].text, "文字列 'x' が見つかりません。");
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Information, "文字列 'x' が見つかりません。"}}));
     ASSERT_EQ(dialog.searchText().count(), 2);
     EXPECT_EQ(dialog.searchText().itemText(0), "x");
 
@@ -79,9 +77,7 @@ TEST_F(SearchWindowTest, ReplaceAllReportsTheCountAndIsOneUndoStep)
     dialog.replaceAll();
     EXPECT_EQ(editor(0).text(), u"e8 d e8");
     EXPECT_EQ(w.song().tracks[0].text, u"e8 d e8");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].icon, QMessageBox::Information);
-    EXPECT_EQ(messages[0].text, "2箇所を置換しました。");
+    EXPECT_EQ(messages, (Messages{{QMessageBox::Information, "2箇所を置換しました。"}}));
 
     // No match: the count is 0 and nothing becomes an undo step.
     dialog.searchText().setEditText("x");
